@@ -1,0 +1,92 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+#include <juce_dsp/juce_dsp.h>
+
+#include <array>
+#include <atomic>
+#include <memory>
+
+class QuorlinAudioProcessor final : public juce::AudioProcessor
+{
+public:
+    /** One meter channel, published by the audio thread and read by the editor. */
+    struct Level
+    {
+        std::atomic<float> peak { 0.0f };
+        std::atomic<float> level { 0.0f };
+    };
+
+    QuorlinAudioProcessor();
+    ~QuorlinAudioProcessor() override;
+
+    const juce::String getName() const override;
+
+    void prepareToPlay (double sampleRate, int samplesPerBlock) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+    using juce::AudioProcessor::processBlock;
+
+    double getTailLengthSeconds() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
+    bool isMidiEffect() const override;
+
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override;
+
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int index, const juce::String& newName) override;
+
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
+
+    juce::AudioProcessorValueTreeState::ParameterLayout generateLayout();
+
+    /** Adds a "PARAM" child holding the current value for every parameter the tree lacks, so that
+        loading the tree keeps those values and leaves every parameter attached to the live tree.
+    */
+    juce::ValueTree withEveryParameter (juce::ValueTree tree) const;
+
+    static constexpr const char* stateType = "VastrelV3";
+
+    std::atomic<float> gainReductionNeedle { 0.0f };
+    Level inputLevelLeft, inputLevelRight, outputLevelLeft, outputLevelRight;
+
+    const juce::StringArray oversamplingChoices { "off", "2x", "4x", "8x" };
+
+    juce::dsp::IIR::Filter<float> lowCutLeft, lowCutRight;
+    juce::dsp::IIR::Filter<float> lowBandLeft, lowBandRight, midBandLeft, midBandRight, highBandLeft, highBandRight;
+
+    std::unique_ptr<juce::AudioProcessorValueTreeState> apvts;
+
+private:
+    int reportedOversamplingIndex = -1;
+
+    std::atomic<float>* typeAPower = nullptr;
+    std::atomic<float>* typeBPower = nullptr;
+    std::atomic<float>* typeCPower = nullptr;
+    std::atomic<float>* typeDPower = nullptr;
+    std::atomic<float>* oversampling = nullptr;
+    std::atomic<float>* mainPower = nullptr;
+    std::atomic<float>* compressorPower = nullptr;
+    std::atomic<float>* eqPower = nullptr;
+    std::atomic<float>* knob1 = nullptr;
+    std::atomic<float>* knob8 = nullptr;
+    std::atomic<float>* knob2 = nullptr;
+    std::atomic<float>* knob3 = nullptr;
+    std::atomic<float>* knob5 = nullptr;
+    std::atomic<float>* knob6 = nullptr;
+    std::atomic<float>* knob4 = nullptr;
+    std::atomic<float>* knob7 = nullptr;
+    std::atomic<float>* knob9 = nullptr;
+    std::atomic<float>* knob10 = nullptr;
+    std::atomic<float>* knob11 = nullptr;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorlinAudioProcessor)
+};

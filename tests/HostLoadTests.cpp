@@ -1,0 +1,256 @@
+// The built VastrelV3.vst3, loaded through the module's real entry points as a VST3 host loads it.
+
+#include "HostedPlugin.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+    using ChannelSet = juce::AudioChannelSet;
+
+    constexpr double sampleRate = 48000.0;
+    constexpr int blockSize = 512;
+
+    /** The framework's string hash, masked to 31 bits: the VST3 ID a host stores for a parameter. */
+    std::uint32_t vst3IdFor (const char* id)
+    {
+        std::uint32_t h = 0;
+
+        for (const char* c = id; *c != 0; ++c)
+            h = 31u * h + (std::uint32_t) (unsigned char) *c;
+
+        return h & 0x7fffffffu;
+    }
+
+    constexpr int continuous = 0;
+
+    // What a host sees of each parameter: the range shows in the texts at both ends.
+    struct HostParameterRow
+    {
+        const char* id;
+        const char* name;
+        const char* label;
+        float normalisedDefault;
+        const char* minimumText;
+        const char* maximumText;
+        int steps;
+    };
+
+    const HostParameterRow hostParameters[] = {
+        { "knob2",       "Threshold",        "Knob2",               0.0f,          "0.0000",  "25.0000",  continuous },
+        { "knob4",       "Low Cut (Hz)",     "Low Cut (Hz)",        0.0f,          "20.000",  "60.000",   continuous },
+        { "knob3",       "Low Gain (dB)",    "Low Gain (dB)",       0.5f,          "-10.000", "10.000",   continuous },
+        { "knob5",       "Mid Gain (dB)",    "Mid Gain (dB)",       0.5f,          "-10.000", "10.000",   continuous },
+        { "knob6",       "High Gain (dB)",   "High Gain (dB)",      0.5f,          "-10.000", "10.000",   continuous },
+        { "knob1",       "Drive (dB)",       "Drive (dB)",          0.0f,          "0.0",     "24.0",     continuous },
+        { "knob7",       "Dry/Wet (%)",      "Dry/Wet (%)",         1.0f,          "0.0000",  "100.0000", continuous },
+        { "knob8",       "Output Gain (dB)", "Output Gain (dB)",    71.0f / 91.0f, "-81.0",   "10.0",     continuous },
+        { "knob9",       "Ratio",            "Knob9",               0.0f,          "1",       "5",        continuous },
+        { "knob10",      "Attack",           "Knob10",              0.0f,          "1",       "6",        continuous },
+        { "knob11",      "Release",          "Knob11",              0.0f,          "1",       "6",        continuous },
+        { "poweR power", "Main Power",       "Main Power",          1.0f,          "Off",     "On",       2 },
+        { "ComP power",  "Compressor",       "Compressor",          1.0f,          "Off",     "On",       2 },
+        { "EqP power",   "EQ",               "EQ",                  1.0f,          "Off",     "On",       2 },
+        { "TypeA power", "Type A ",          "TypeA Power",         1.0f,          "Off",     "On",       2 },
+        { "TypeB power", "Type B ",          "TypeB Power",         0.0f,          "Off",     "On",       2 },
+        { "TypeC power", "Type C ",          "TypeC Power",         0.0f,          "Off",     "On",       2 },
+        { "TypeD power", "Type D ",          "TypeD Power",         0.0f,          "Off",     "On",       2 },
+        { "os",          "OverSampling",     "Oversampling Factor", 0.0f,          "off",     "8x",       4 },
+    };
+
+    class HostedVastrel : public ::testing::Test
+    {
+    protected:
+        void SetUp() override
+        {
+            loaded = VastrelHost::loadPlugin (VastrelHost::builtBundle(), sampleRate, blockSize);
+            ASSERT_NE (loaded.instance, nullptr) << loaded.error;
+        }
+
+        juce::AudioPluginInstance& plugin()   { return *loaded.instance; }
+
+        juce::AudioProcessorParameter* parameterWithVst3Id (juce::AudioPluginInstance& instance, std::uint32_t id)
+        {
+            for (auto* p : instance.getParameters())
+                if (auto* hosted = dynamic_cast<juce::HostedAudioProcessorParameter*> (p))
+                    if (hosted->getParameterID() == juce::String (id))
+                        return p;
+
+            return nullptr;
+        }
+
+        juce::AudioProcessorParameter& parameterFor (juce::AudioPluginInstance& instance, const char* id)
+        {
+            auto* p = parameterWithVst3Id (instance, vst3IdFor (id));
+            EXPECT_NE (p, nullptr) << id;
+            return *p;
+        }
+
+        VastrelHost::LoadResult loaded;
+    };
+
+    /** The component state a host would store, taken out of JUCE's host-side wrapper. */
+    juce::MemoryBlock componentChunk (const juce::MemoryBlock& hostState)
+    {
+        juce::MemoryBlock chunk;
+
+        if (auto xml = juce::AudioProcessor::getXmlFromBinary (hostState.getData(), (int) hostState.getSize()))
+            if (auto* component = xml->getChildByName ("IComponent"))
+                chunk.fromBase64Encoding (component->getAllSubText());
+
+        return chunk;
+    }
+}
+
+TEST (HostedModule, ExportsTheVst3EntryPoints)
+{
+    const auto bundle = VastrelHost::builtBundle();
+    ASSERT_TRUE (VastrelHost::moduleBinary (bundle).existsAsFile()) << VastrelHost::moduleBinary (bundle).getFullPathName();
+
+    for (const char* symbol : { "GetPluginFactory", "ModuleEntry", "ModuleExit" })
+        EXPECT_TRUE (VastrelHost::moduleExports (bundle, symbol)) << symbol;
+}
+
+TEST (HostedModule, FactoryListsComponentAndControllerWithStableClassIds)
+{
+    const auto factory = VastrelHost::readFactory (VastrelHost::builtBundle());
+    ASSERT_TRUE (factory.error.isEmpty()) << factory.error;
+
+    EXPECT_EQ (factory.vendor, "Brassock");
+    ASSERT_EQ (factory.classes.size(), 2u);
+
+    // Saved host projects refer to these: 0xABCDEF01, 0x9182FAEB / 0x1234ABCD, 'Manu', 'vsr3'.
+    const std::array<std::uint8_t, 16> componentId { 0xAB, 0xCD, 0xEF, 0x01, 0x91, 0x82, 0xFA, 0xEB, 'M', 'a', 'n', 'u', 'v', 's', 'r', '3' };
+    const std::array<std::uint8_t, 16> controllerId { 0xAB, 0xCD, 0xEF, 0x01, 0x12, 0x34, 0xAB, 0xCD, 'M', 'a', 'n', 'u', 'v', 's', 'r', '3' };
+
+    const VastrelHost::FactoryClass* component = nullptr;
+    const VastrelHost::FactoryClass* controller = nullptr;
+
+    for (const auto& c : factory.classes)
+    {
+        EXPECT_EQ (c.name, "VastrelV3");
+        EXPECT_EQ (c.subCategories, "Fx");
+        EXPECT_EQ (c.version, "1.0");
+        EXPECT_EQ (c.vendor, "Brassock");
+
+        if (c.category == "Audio Module Class")          component = &c;
+        if (c.category == "Component Controller Class")  controller = &c;
+    }
+
+    ASSERT_NE (component, nullptr);
+    ASSERT_NE (controller, nullptr);
+    EXPECT_EQ (component->classId, componentId);
+    EXPECT_EQ (controller->classId, controllerId);
+}
+
+TEST_F (HostedVastrel, DescribesOneEffectFromBrassock)
+{
+    juce::VST3PluginFormat format;
+    juce::OwnedArray<juce::PluginDescription> types;
+    format.findAllTypesForFile (types, VastrelHost::builtBundle().getFullPathName());
+
+    ASSERT_EQ (types.size(), 1);
+    EXPECT_EQ (types[0]->name, "VastrelV3");
+    EXPECT_EQ (types[0]->manufacturerName, "Brassock");
+    EXPECT_EQ (types[0]->category, "Fx");
+    EXPECT_EQ (types[0]->version, "1.0");
+    EXPECT_FALSE (types[0]->isInstrument);
+
+    EXPECT_FALSE (plugin().acceptsMidi());
+    EXPECT_FALSE (plugin().producesMidi());
+}
+
+TEST_F (HostedVastrel, ListsNineteenParametersThenTheClientBypass)
+{
+    const auto& parameters = plugin().getParameters();
+    ASSERT_EQ (parameters.size(), 20);
+
+    for (int i = 0; i < 19; ++i)
+    {
+        const auto& row = hostParameters[i];
+        auto* hosted = dynamic_cast<juce::HostedAudioProcessorParameter*> (parameters[i]);
+        ASSERT_NE (hosted, nullptr);
+
+        SCOPED_TRACE (row.id);
+        EXPECT_EQ (hosted->getParameterID(), juce::String (vst3IdFor (row.id)));
+        EXPECT_EQ (hosted->getName (128), row.name);
+        EXPECT_EQ (hosted->getLabel(), row.label);
+        EXPECT_NEAR (hosted->getDefaultValue(), row.normalisedDefault, 1.0e-6f);
+        EXPECT_NEAR (hosted->getValue(), row.normalisedDefault, 1.0e-6f);
+        EXPECT_EQ (hosted->getText (0.0f, 64), row.minimumText);
+        EXPECT_EQ (hosted->getText (1.0f, 64), row.maximumText);
+        EXPECT_EQ (hosted->getNumSteps(), row.steps == continuous ? juce::AudioProcessor::getDefaultNumParameterSteps() : row.steps);
+        EXPECT_TRUE (hosted->isAutomatable());
+    }
+
+    EXPECT_EQ (vst3IdFor ("os"), 3556u);
+
+    auto* bypass = dynamic_cast<juce::HostedAudioProcessorParameter*> (parameters[19]);
+    ASSERT_NE (bypass, nullptr);
+    EXPECT_EQ (bypass->getName (128), "Bypass");
+    EXPECT_EQ (bypass->getParameterID(), juce::String (0x62797073));
+    EXPECT_EQ (plugin().getBypassParameter(), parameters[19]);
+}
+
+TEST_F (HostedVastrel, OffersMatchingMonoOrStereoOnly)
+{
+    auto layoutOf = [] (ChannelSet in, ChannelSet out)
+    {
+        juce::AudioProcessor::BusesLayout layout;
+        layout.inputBuses.add (in);
+        layout.outputBuses.add (out);
+        return layout;
+    };
+
+    EXPECT_TRUE  (plugin().checkBusesLayoutSupported (layoutOf (ChannelSet::mono(),   ChannelSet::mono())));
+    EXPECT_TRUE  (plugin().checkBusesLayoutSupported (layoutOf (ChannelSet::stereo(), ChannelSet::stereo())));
+    EXPECT_FALSE (plugin().checkBusesLayoutSupported (layoutOf (ChannelSet::mono(),   ChannelSet::stereo())));
+    EXPECT_FALSE (plugin().checkBusesLayoutSupported (layoutOf (ChannelSet::stereo(), ChannelSet::mono())));
+    EXPECT_FALSE (plugin().checkBusesLayoutSupported (layoutOf (ChannelSet::createLCR(), ChannelSet::createLCR())));
+
+    const auto stereo = plugin().getBusesLayout();
+    EXPECT_EQ (stereo.getMainInputChannelSet(), ChannelSet::stereo());
+    EXPECT_EQ (stereo.getMainOutputChannelSet(), ChannelSet::stereo());
+
+    EXPECT_TRUE (plugin().setBusesLayout (layoutOf (ChannelSet::mono(), ChannelSet::mono())));
+    EXPECT_EQ (plugin().getTotalNumOutputChannels(), 1);
+}
+
+TEST_F (HostedVastrel, ReportsNoLatencyAtDefaults)
+{
+    plugin().prepareToPlay (sampleRate, blockSize);
+    EXPECT_EQ (plugin().getLatencySamples(), 0);
+    plugin().releaseResources();
+}
+
+TEST_F (HostedVastrel, StateWithClientBypassOnRestoresBypassAndParameters)
+{
+    auto& source = plugin();
+    parameterFor (source, "knob8").setValueNotifyingHost (91.0f / 91.0f);   // +10 dB
+    parameterFor (source, "knob9").setValueNotifyingHost (0.75f);           // ratio position 4
+    parameterFor (source, "TypeC power").setValueNotifyingHost (1.0f);
+    source.getBypassParameter()->setValueNotifyingHost (1.0f);
+
+    juce::MemoryBlock hostState;
+    source.getStateInformation (hostState);
+
+    // The processor's tree comes first; the client appends its bypass record behind it.
+    const auto chunk = componentChunk (hostState);
+    ASSERT_GT (chunk.getSize(), 23u);
+    const auto tree = juce::ValueTree::readFromData (chunk.getData(), chunk.getSize());
+    EXPECT_EQ (tree.getType().toString(), "VastrelV3");
+    EXPECT_EQ (juce::String::fromUTF8 (static_cast<const char*> (chunk.getData()) + chunk.getSize() - 15, 15), "JUCEPrivateData");
+
+    auto second = VastrelHost::loadPlugin (VastrelHost::builtBundle(), sampleRate, blockSize);
+    ASSERT_NE (second.instance, nullptr) << second.error;
+    auto& restored = *second.instance;
+    ASSERT_EQ (restored.getBypassParameter()->getValue(), 0.0f);
+
+    restored.setStateInformation (hostState.getData(), (int) hostState.getSize());
+
+    EXPECT_EQ (restored.getBypassParameter()->getValue(), 1.0f);
+    EXPECT_NEAR (parameterFor (restored, "knob8").getValue(), 1.0f, 1.0e-6f);
+    EXPECT_NEAR (parameterFor (restored, "knob9").getValue(), 0.75f, 1.0e-6f);
+    EXPECT_EQ (parameterFor (restored, "TypeC power").getValue(), 1.0f);
+    EXPECT_EQ (parameterFor (restored, "TypeA power").getValue(), 1.0f);
+}

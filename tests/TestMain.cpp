@@ -1,0 +1,31 @@
+// Every test binary runs with HOME pointing at a fresh temporary folder, so nothing a test does
+// (presets, favourites, settings) touches the real user folders.
+
+#include <juce_events/juce_events.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+int main (int argc, char** argv)
+{
+    std::string homeTemplate = "/tmp/vastrel-test-home-XXXXXX";
+
+    if (mkdtemp (homeTemplate.data()) == nullptr || setenv ("HOME", homeTemplate.c_str(), 1) != 0)
+        return 2;
+
+    unsetenv ("XDG_CONFIG_HOME");
+
+    int result = 0;
+
+    {
+        juce::ScopedJuceInitialiser_GUI juceInitialiser;
+        ::testing::InitGoogleTest (&argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+
+    juce::File (homeTemplate).deleteRecursively();
+    return result;
+}

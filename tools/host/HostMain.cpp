@@ -1,0 +1,169 @@
+// Console host: loads the VastrelV3 bundle through JUCE's VST3 hosting, prints what a host sees,
+// runs a built-in stereo test signal through it at the default settings and writes the result.
+//
+// Usage: vastrel_host [bundle.vst3] [output.wav]
+
+#include "HostedPlugin.h"
+
+#include <juce_audio_formats/juce_audio_formats.h>
+
+#include <chrono>
+#include <iostream>
+#include <thread>
+
+namespace
+{
+    constexpr double sampleRate = 48000.0;
+    constexpr int blockSize = 512;
+    constexpr double signalSeconds = 4.0;
+
+    void print (const juce::String& text)   { std::cout << text << std::endl; }
+
+    /** A low tone and a mid tone under a slow swell, slightly different left and right. */
+    juce::AudioBuffer<float> makeTestSignal()
+    {
+        const auto numSamples = (int) (signalSeconds * sampleRate);
+        juce::AudioBuffer<float> signal (2, numSamples);
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const auto t = (double) i / sampleRate;
+            const auto swell = 0.5 - 0.5 * std::cos (juce::MathConstants<double>::twoPi * t / signalSeconds);
+            const auto low = std::sin (juce::MathConstants<double>::twoPi * 110.0 * t);
+            const auto mid = std::sin (juce::MathConstants<double>::twoPi * 1000.0 * t);
+            const auto midRight = std::sin (juce::MathConstants<double>::twoPi * 1000.0 * t + 0.3);
+
+            signal.setSample (0, i, (float) (swell * (0.35 * low + 0.15 * mid)));
+            signal.setSample (1, i, (float) (swell * (0.30 * low + 0.18 * midRight)));
+        }
+
+        return signal;
+    }
+
+    juce::String describeLevels (const juce::AudioBuffer<float>& buffer)
+    {
+        juce::String text;
+
+        for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+        {
+            const auto peak = buffer.getMagnitude (ch, 0, buffer.getNumSamples());
+            const auto rms = buffer.getRMSLevel (ch, 0, buffer.getNumSamples());
+            text << (ch == 0 ? "L" : "R") << " peak " << juce::String (juce::Decibels::gainToDecibels (peak), 2)
+                 << " dBFS, RMS " << juce::String (juce::Decibels::gainToDecibels (rms), 2) << " dBFS   ";
+        }
+
+        return text.trimEnd();
+    }
+
+    bool writeWav (const juce::File& file, const juce::AudioBuffer<float>& buffer)
+    {
+        file.deleteFile();
+        std::unique_ptr<juce::OutputStream> stream (file.createOutputStream());
+
+        if (stream == nullptr)
+            return false;
+
+        juce::WavAudioFormat wav;
+        std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (stream.get(), sampleRate,
+                                                                              (unsigned int) buffer.getNumChannels(),
+                                                                              24, {}, 0));
+        if (writer == nullptr)
+            return false;
+
+        stream.release(); // the writer owns the stream now
+        return writer->writeFromAudioSampleBuffer (buffer, 0, buffer.getNumSamples());
+    }
+
+    int run (const juce::File& bundle, const juce::File& outputFile)
+    {
+        auto loaded = VastrelHost::loadPlugin (bundle, sampleRate, blockSize);
+
+        if (loaded.instance == nullptr)
+        {
+            std::cerr << "Could not load " << bundle.getFullPathName() << ": " << loaded.error << std::endl;
+            return 1;
+        }
+
+        auto& plugin = *loaded.instance;
+        const auto& description = loaded.description;
+
+        print ("Plug-in:   " + description.name + " " + description.version);
+        print ("Vendor:    " + description.manufacturerName);
+        print ("Category:  " + description.category);
+        print ("Format:    " + description.pluginFormatName + ", " + bundle.getFullPathName());
+
+        const auto layout = plugin.getBusesLayout();
+        print ("Input:     " + layout.getMainInputChannelSet().getDescription());
+        print ("Output:    " + layout.getMainOutputChannelSet().getDescription());
+
+        const auto& parameters = plugin.getParameters();
+        print ("Parameters (" + juce::String (parameters.size()) + "):");
+
+        for (auto* parameter : parameters)
+        {
+            print ("  " + juce::String (parameter->getParameterIndex()).paddedLeft (' ', 2)
+                   + "  \"" + parameter->getName (64) + "\"  [" + parameter->getLabel() + "]  default "
+                   + parameter->getText (parameter->getDefaultValue(), 64));
+        }
+
+        print ("Latency:   " + juce::String (plugin.getLatencySamples()) + " samples");
+
+        plugin.setPlayConfigDetails (2, 2, sampleRate, blockSize);
+        plugin.prepareToPlay (sampleRate, blockSize);
+
+        // The impulse responses load on the plug-in's background threads; give them a moment so
+        // the rendered file is the steady-state sound.
+        std::this_thread::sleep_for (std::chrono::milliseconds (500));
+
+        const auto input = makeTestSignal();
+        juce::AudioBuffer<float> output;
+        output.makeCopyOf (input);
+
+        juce::AudioBuffer<float> block (2, blockSize);
+        juce::MidiBuffer midi;
+        const auto startTime = std::chrono::steady_clock::now();
+
+        for (int start = 0; start < output.getNumSamples(); start += blockSize)
+        {
+            const auto length = juce::jmin (blockSize, output.getNumSamples() - start);
+            block.setSize (2, length, false, false, true);
+
+            for (int ch = 0; ch < 2; ++ch)
+                block.copyFrom (ch, 0, output, ch, start, length);
+
+            plugin.processBlock (block, midi);
+
+            for (int ch = 0; ch < 2; ++ch)
+                output.copyFrom (ch, start, block, ch, 0, length);
+        }
+
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - startTime;
+        plugin.releaseResources();
+
+        print ("Processed: " + juce::String (signalSeconds, 1) + " s of stereo audio at 48 kHz in "
+               + juce::String (blockSize) + "-sample blocks, " + juce::String (signalSeconds / elapsed.count(), 1)
+               + "x real time");
+        print ("Input:     " + describeLevels (input));
+        print ("Output:    " + describeLevels (output));
+
+        if (! writeWav (outputFile, output))
+        {
+            std::cerr << "Could not write " << outputFile.getFullPathName() << std::endl;
+            return 1;
+        }
+
+        print ("Wrote:     " + outputFile.getFullPathName());
+        return 0;
+    }
+}
+
+int main (int argc, char* argv[])
+{
+    juce::ScopedJuceInitialiser_GUI juceInitialiser;
+
+    const auto bundle = argc > 1 ? juce::File::getCurrentWorkingDirectory().getChildFile (argv[1])
+                                 : VastrelHost::builtBundle();
+    const auto outputFile = juce::File::getCurrentWorkingDirectory().getChildFile (argc > 2 ? argv[2] : "vastrel-output.wav");
+
+    return run (bundle, outputFile);
+}
