@@ -96,7 +96,58 @@ juce::AudioProcessorValueTreeState::ParameterLayout QuorlinAudioProcessor::gener
 
 const juce::String QuorlinAudioProcessor::getName() const   { return "VastrelV3"; }
 
-void QuorlinAudioProcessor::prepareToPlay (double, int) {}
+void QuorlinAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
+{
+    const auto oversamplingIndex = (int) oversampling->load();
+    reportedOversamplingIndex = oversamplingIndex;
+
+    const auto numChannels = (size_t) getTotalNumOutputChannels();
+
+    for (auto* set : { &compressorOversamplers, &dryOversamplers })
+    {
+        for (size_t i = 0; i < set->size(); ++i)
+        {
+            const auto factorIndex = i + 1;
+            (*set)[i] = std::make_unique<juce::dsp::Oversampling<float>> (
+                numChannels, factorIndex, juce::dsp::Oversampling<float>::filterHalfBandPolyphaseIIR, true, false);
+            (*set)[i]->initProcessing ((size_t) samplesPerBlock << factorIndex);
+        }
+    }
+
+    for (auto& stage : tapeProcessor.tapeStages)
+        stage.prepare (sampleRate, samplesPerBlock);
+
+    tapeProcessor.previousSlot = tapeProcessor.currentSlot;
+    tapeProcessor.crossfadeBuffer.setSize (2, samplesPerBlock);
+    dryBuffer.setSize (2, samplesPerBlock);
+
+    const juce::dsp::ProcessSpec spec { sampleRate, (juce::uint32) samplesPerBlock, 2 };
+    *tapeProcessor.subsonicHighPass.state = juce::dsp::IIR::ArrayCoefficients<float>::makeHighPass (sampleRate, 10.0f);
+    tapeProcessor.subsonicHighPass.prepare (spec);
+
+    if (juce::isPositiveAndBelow (oversamplingIndex, (int) oversamplingLatency.size()))
+        setLatencySamples (oversamplingLatency[(size_t) oversamplingIndex]);
+
+    for (auto* filter : { &lowCutLeft, &lowCutRight, &lowBandLeft, &lowBandRight,
+                          &midBandLeft, &midBandRight, &highBandLeft, &highBandRight })
+        filter->reset();
+
+    compressor.init ((float) sampleRate);
+
+    for (auto* gain : { &driveGain, &outputStageGain, &dryGain, &wetGain, &driveCompensation })
+    {
+        gain->prepare (spec);
+        gain->setRampDurationSeconds (0.02);
+    }
+
+    for (auto& follower : outputFollowers)
+    {
+        if (follower == nullptr)
+            follower = std::make_unique<EnvelopeFollower>();
+
+        follower->prepare ((float) sampleRate);
+    }
+}
 
 void QuorlinAudioProcessor::releaseResources()
 {
@@ -105,8 +156,333 @@ void QuorlinAudioProcessor::releaseResources()
         filter->reset();
 }
 
-// The signal chain is not wired up yet: audio passes through unchanged.
-void QuorlinAudioProcessor::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) {}
+namespace
+{
+    // Compressor settings for the stepped knobs; the index is the knob value minus one.
+    constexpr std::array<float, 5> ratioSteps { 2.0f, 4.0f, 8.0f, 20.0f, 16.0f };
+    constexpr std::array<float, 5> saturationSteps { 0.0f, 0.0f, 0.0f, 0.0f, 1.0f };
+    constexpr std::array<float, 6> attackStepsMs { 0.95f, 0.8f, 0.67f, 0.41f, 0.15f, 0.0f };   // 0: instant
+    constexpr std::array<float, 6> releaseStepsMs { 925.0f, 750.0f, 575.0f, 400.0f, 225.0f, 50.0f };
+
+    template <size_t size>
+    bool stepFor (const std::array<float, size>& steps, float knobValue, float& result) noexcept
+    {
+        const auto index = (int) knobValue - 1;
+
+        if (! juce::isPositiveAndBelow (index, (int) size))
+            return false;
+
+        result = steps[(size_t) index];
+        return true;
+    }
+
+    constexpr float outputGainOffsetDb = -0.8893020153045654f;
+
+    /** Maps the compressor's gain reduction onto the needle's travel (0 to 1). */
+    float needlePosition (double reductionGain) noexcept
+    {
+        constexpr double c0 = 0.00026512600015848875, c1 = 0.3941141963005066, c2 = 1.4737600088119507,
+                         c3 = -2.7845590114593506, c4 = 3.744436025619507, c5 = -1.8285930156707764;
+
+        const auto g = reductionGain;
+        const auto p = (float) (c0 + c1 * g + c2 * g * g + c3 * g * g * g + c4 * g * g * g * g + c5 * g * g * g * g * g);
+        return p < 0.0f ? 0.0f : juce::jmin (1.0f, p);
+    }
+
+    double needleGain (float gainReductionDb) noexcept
+    {
+        return std::pow (10.0, ((double) gainReductionDb - 0.2) / 20.0);
+    }
+
+    void processWithGain (juce::dsp::Gain<float>& gain, juce::AudioBuffer<float>& buffer) noexcept
+    {
+        juce::dsp::AudioBlock<float> block (buffer);
+        gain.process (juce::dsp::ProcessContextReplacing<float> (block));
+    }
+}
+
+void QuorlinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    juce::ScopedNoDenormals noDenormals;
+
+    const auto numInputChannels = getTotalNumInputChannels();
+    const auto numOutputChannels = getTotalNumOutputChannels();
+    const auto numSamples = buffer.getNumSamples();
+
+    for (auto ch = numInputChannels; ch < numOutputChannels; ++ch)
+        buffer.clear (ch, 0, numSamples);
+
+    const auto powerOn      = mainPower->load() != 0.0f;
+    const auto compressorOn = compressorPower->load() != 0.0f;
+    const auto eqOn         = eqPower->load() != 0.0f;
+    const bool typeOn[]     = { typeAPower->load() != 0.0f, typeBPower->load() != 0.0f,
+                                typeCPower->load() != 0.0f, typeDPower->load() != 0.0f };
+    const auto oversamplingIndex = (int) oversampling->load();
+
+    for (auto& stage : tapeProcessor.tapeStages)
+    {
+        stage.setOversamplingIndex (oversamplingIndex);
+
+        for (auto& model : stage.hysteresis)
+            model.setSolver (4);
+    }
+
+    if (oversamplingIndex != reportedOversamplingIndex)
+    {
+        if (oversamplingIndex < (int) oversamplingLatency.size())
+            setLatencySamples (oversamplingLatency[(size_t) oversamplingIndex]);
+
+        reportedOversamplingIndex = oversamplingIndex;
+    }
+
+    // Channel types A, B, C, D play slots 0, 5, 1, 6; the last switch that is on wins.
+    constexpr int slotForType[] = { tapeSlot (tape0, speed0), tapeSlot (tape0, speed1),
+                                    tapeSlot (tape1, speed0), tapeSlot (tape1, speed1) };
+
+    for (int type = 0; type < 4; ++type)
+        if (typeOn[type])
+            tapeProcessor.currentSlot = slotForType[type];
+
+    if (! powerOn)
+        return;
+
+    updateCompressorAndFilters (oversamplingIndex);
+
+    processWithGain (driveGain, buffer);
+    processTapeStage (buffer);
+
+    {
+        juce::dsp::AudioBlock<float> block (buffer);
+        tapeProcessor.subsonicHighPass.process (juce::dsp::ProcessContextReplacing<float> (block));
+    }
+
+    processWithGain (driveCompensation, buffer);
+
+    dryBuffer.makeCopyOf (buffer, true);
+
+    if (eqOn)
+    {
+        auto* left = buffer.getWritePointer (0);
+        auto* right = numOutputChannels > 1 ? buffer.getWritePointer (1) : nullptr;
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            left[i] = lowCutLeft.processSample (left[i]);
+
+            if (right != nullptr)
+                right[i] = lowCutRight.processSample (right[i]);
+        }
+    }
+
+    runCompressor (buffer, oversamplingIndex, compressorOn, numOutputChannels);
+
+    if (eqOn)
+    {
+        auto* left = buffer.getWritePointer (0);
+
+        if (numOutputChannels > 1)
+        {
+            auto* right = buffer.getWritePointer (1);
+
+            for (int i = 0; i < numSamples; ++i)
+            {
+                left[i] = lowBandLeft.processSample (left[i]);
+                right[i] = lowBandRight.processSample (right[i]);
+                left[i] = midBandLeft.processSample (left[i]);
+                right[i] = midBandRight.processSample (right[i]);
+                left[i] = highBandLeft.processSample (left[i]);
+                right[i] = highBandRight.processSample (right[i]);
+            }
+        }
+        else
+        {
+            for (int i = 0; i < numSamples; ++i)
+                left[i] = highBandLeft.processSample (midBandLeft.processSample (lowBandLeft.processSample (left[i])));
+        }
+    }
+
+    processWithGain (dryGain, dryBuffer);
+    processWithGain (wetGain, buffer);
+
+    for (int ch = 0; ch < dryBuffer.getNumChannels(); ++ch)
+        buffer.addFrom (ch, 0, dryBuffer, ch, 0, numSamples);
+
+    processWithGain (outputStageGain, buffer);
+
+    updateOutputMeters (buffer, numOutputChannels);
+}
+
+void QuorlinAudioProcessor::updateCompressorAndFilters (int oversamplingIndex)
+{
+    const auto drive = knob1->load();
+    const auto compressorDrive = knob2->load() - (oversamplingIndex == 0 ? 5.0f : 3.0f);
+
+    driveGain.setGainLinear (juce::Decibels::decibelsToGain (drive));
+
+    const auto compressorInputGain = std::pow (10.0f, compressorDrive / 20.0f);
+    compressor.setInputGain (compressorInputGain);
+    compressor.setSideChainGain (compressorInputGain);
+    compressor.setOutputGain (std::pow (10.0f, (1.0f - 0.4f * compressorDrive) / 20.0f));
+
+    float step = 0.0f;
+
+    if (stepFor (ratioSteps, knob9->load(), step))        compressor.setRatio (step);
+    if (stepFor (saturationSteps, knob9->load(), step))   compressor.setSaturation (step);
+    if (stepFor (attackStepsMs, knob10->load(), step))    compressor.setAttack (step);
+    if (stepFor (releaseStepsMs, knob11->load(), step))   compressor.setRelease (step);
+
+    compressor.setSideChain (false);
+
+    const auto wet = knob7->load() / 100.0f;
+    wetGain.setGainLinear (wet);
+    dryGain.setGainLinear (1.0f - wet);
+
+    const auto fs = getSampleRate();
+    using ArrayCoefficients = juce::dsp::IIR::ArrayCoefficients<float>;
+
+    const auto lowCut = ArrayCoefficients::makeFirstOrderHighPass (fs, knob4->load());
+    *lowCutLeft.coefficients = lowCut;
+    *lowCutRight.coefficients = lowCut;
+
+    const auto lowBand = ArrayCoefficients::makePeakFilter (fs, 65.0f, 1.5f, juce::Decibels::decibelsToGain (knob3->load()));
+    const auto midBand = ArrayCoefficients::makePeakFilter (fs, 1500.0f, 0.5f, juce::Decibels::decibelsToGain (knob5->load()));
+    const auto highBand = ArrayCoefficients::makePeakFilter (fs, 15000.0f, 0.2f, juce::Decibels::decibelsToGain (knob6->load()));
+    *lowBandLeft.coefficients = lowBand;
+    *lowBandRight.coefficients = lowBand;
+    *midBandLeft.coefficients = midBand;
+    *midBandRight.coefficients = midBand;
+    *highBandLeft.coefficients = highBand;
+    *highBandRight.coefficients = highBand;
+
+    outputStageGain.setGainLinear (juce::Decibels::decibelsToGain ((knob8->load() + 10.0f) + outputGainOffsetDb));
+    driveCompensation.setGainLinear (juce::Decibels::decibelsToGain (0.0f - drive));
+}
+
+void QuorlinAudioProcessor::processTapeStage (juce::AudioBuffer<float>& buffer)
+{
+    auto& tape = tapeProcessor;
+    auto& current = *tape.slotTable[(size_t) tape.currentSlot];
+
+    if (tape.currentSlot == tape.previousSlot)
+    {
+        current.process (buffer);
+        return;
+    }
+
+    // A channel-type change crossfades from the old stage to the new one within this block.
+    const auto numSamples = buffer.getNumSamples();
+    tape.crossfadeBuffer.makeCopyOf (buffer, true);
+
+    current.process (buffer);
+    tape.slotTable[(size_t) tape.previousSlot]->process (tape.crossfadeBuffer);
+
+    for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+    {
+        buffer.applyGainRamp (ch, 0, numSamples, 0.0f, 1.0f);
+        tape.crossfadeBuffer.applyGainRamp (ch, 0, numSamples, 1.0f, 0.0f);
+        buffer.addFrom (ch, 0, tape.crossfadeBuffer, ch, 0, numSamples);
+    }
+
+    tape.previousSlot = tape.currentSlot;
+}
+
+void QuorlinAudioProcessor::runCompressor (juce::AudioBuffer<float>& buffer, int oversamplingIndex,
+                                           bool compressorOn, int numChannels)
+{
+    const auto stereo = numChannels > 1;
+
+    if (oversamplingIndex == 0)
+    {
+        auto* left = buffer.getWritePointer (0);
+        auto* right = stereo ? buffer.getWritePointer (1) : nullptr;
+        auto needle = gainReductionNeedle.load();
+
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+        {
+            if (compressorOn)
+            {
+                if (stereo)
+                    compressor.processStereo (left[i], right[i], 0.0f);
+                else
+                    compressor.processMono (left[i], 0.0f);
+            }
+
+            needle = 0.9999f * needle + 0.0001f * needlePosition (needleGain (compressor.getGainReductionDb()));
+            gainReductionNeedle.store (needle);
+        }
+
+        return;
+    }
+
+    auto& compressorOversampler = *compressorOversamplers[(size_t) oversamplingIndex - 1];
+    auto& dryOversampler = *dryOversamplers[(size_t) oversamplingIndex - 1];
+
+    juce::dsp::AudioBlock<float> dryBlock (dryBuffer);
+    juce::dsp::AudioBlock<float> block (buffer);
+
+    // The dry side only passes through the same filters, so it stays aligned with the wet side.
+    dryOversampler.processSamplesUp (dryBlock);
+    auto upsampled = compressorOversampler.processSamplesUp (block);
+
+    const auto numUpsampled = (int) upsampled.getNumSamples();
+    auto* left = upsampled.getChannelPointer (0);
+    auto* right = stereo ? upsampled.getChannelPointer (1) : nullptr;
+    float reductionSum = 0.0f;
+
+    for (int i = 0; i < numUpsampled; ++i)
+    {
+        if (compressorOn)
+        {
+            if (stereo)
+                compressor.processStereo (left[i], right[i], 0.0f);
+            else
+                compressor.processMono (left[i], 0.0f);
+        }
+
+        reductionSum += needleGain (compressor.getGainReductionDb());
+    }
+
+    if (numUpsampled > 0)
+    {
+        const auto mean = reductionSum / (float) numUpsampled;
+        gainReductionNeedle.store (0.98f * gainReductionNeedle.load() + 0.02f * needlePosition ((double) mean));
+    }
+
+    compressorOversampler.processSamplesDown (block);
+    dryOversampler.processSamplesDown (dryBlock);
+}
+
+void QuorlinAudioProcessor::updateOutputMeters (const juce::AudioBuffer<float>& buffer, int numChannels)
+{
+    const auto numSamples = buffer.getNumSamples();
+
+    if (numSamples == 0)
+        return;
+
+    auto& left = *outputFollowers[0];
+    const auto* leftSamples = buffer.getReadPointer (0);
+
+    if (numChannels > 1)
+    {
+        auto& right = *outputFollowers[1];
+        const auto* rightSamples = buffer.getReadPointer (1);
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            outputLevelLeft.level.store (left.process (leftSamples[i]));
+            outputLevelRight.level.store (right.process (rightSamples[i]));
+        }
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const auto envelope = left.process (leftSamples[i]);
+            outputLevelLeft.level.store (envelope);
+            outputLevelRight.level.store (envelope);
+        }
+    }
+}
 
 double QuorlinAudioProcessor::getTailLengthSeconds() const  { return 0.0; }
 bool QuorlinAudioProcessor::acceptsMidi() const             { return false; }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "BrassockCompEngine.h"
+#include "EnvelopeFollower.h"
+#include "TapeProcessor.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_dsp/juce_dsp.h>
 
@@ -55,8 +59,13 @@ public:
 
     static constexpr const char* stateType = "VastrelV3";
 
+    /** Latency reported for each oversampling choice. */
+    static constexpr std::array<int, 4> oversamplingLatency { 0, 9, 11, 13 };
+
     std::atomic<float> gainReductionNeedle { 0.0f };
     Level inputLevelLeft, inputLevelRight, outputLevelLeft, outputLevelRight;
+
+    BrassockCompEngine::Compressor::Fet<float> compressor;
 
     const juce::StringArray oversamplingChoices { "off", "2x", "4x", "8x" };
 
@@ -65,8 +74,30 @@ public:
 
     std::unique_ptr<juce::AudioProcessorValueTreeState> apvts;
 
-private:
     int reportedOversamplingIndex = -1;
+
+    // For 2x, 4x and 8x: the main signal around the compressor, and the dry signal through the
+    // same filters so that both sides of the mix stay aligned.
+    std::array<std::unique_ptr<juce::dsp::Oversampling<float>>, 3> compressorOversamplers;
+    std::array<std::unique_ptr<juce::dsp::Oversampling<float>>, 3> dryOversamplers;
+
+    std::array<std::unique_ptr<EnvelopeFollower>, 2> outputFollowers;
+
+    juce::AudioBuffer<float> dryBuffer;
+
+    juce::dsp::Gain<float> driveGain, outputStageGain, dryGain, wetGain, driveCompensation;
+
+    TapeProcessor tapeProcessor;
+
+    /** Runs the selected tape stage over the buffer, crossfading within this block from the
+        stage that played last when the selection has changed.
+    */
+    void processTapeStage (juce::AudioBuffer<float>& buffer);
+
+private:
+    void updateCompressorAndFilters (int oversamplingIndex);
+    void runCompressor (juce::AudioBuffer<float>& buffer, int oversamplingIndex, bool compressorOn, int numChannels);
+    void updateOutputMeters (const juce::AudioBuffer<float>& buffer, int numChannels);
 
     std::atomic<float>* typeAPower = nullptr;
     std::atomic<float>* typeBPower = nullptr;

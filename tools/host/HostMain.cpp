@@ -108,12 +108,12 @@ namespace
 
         print ("Latency:   " + juce::String (plugin.getLatencySamples()) + " samples");
 
+        // The impulse responses are decoded on the plug-in's background threads; once they are
+        // in, preparation builds the convolutions from them, so the render starts with them.
+        std::this_thread::sleep_for (std::chrono::milliseconds (500));
+
         plugin.setPlayConfigDetails (2, 2, sampleRate, blockSize);
         plugin.prepareToPlay (sampleRate, blockSize);
-
-        // The impulse responses load on the plug-in's background threads; give them a moment so
-        // the rendered file is the steady-state sound.
-        std::this_thread::sleep_for (std::chrono::milliseconds (500));
 
         const auto input = makeTestSignal();
         juce::AudioBuffer<float> output;

@@ -1,0 +1,141 @@
+// processBlock must not touch the heap. This binary replaces the global allocation functions and
+// counts every allocation made on the thread that is being watched.
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+extern "C" void* __libc_malloc (size_t);
+extern "C" void* __libc_calloc (size_t, size_t);
+extern "C" void* __libc_realloc (void*, size_t);
+extern "C" void* __libc_memalign (size_t, size_t);
+
+namespace
+{
+    thread_local bool watching = false;
+    std::atomic<int> allocationsSeen { 0 };
+
+    void noteAllocation() noexcept
+    {
+        if (watching)
+            ++allocationsSeen;
+    }
+
+    void* allocate (size_t size)
+    {
+        noteAllocation();
+
+        if (auto* p = __libc_malloc (size == 0 ? 1 : size))
+            return p;
+
+        throw std::bad_alloc();
+    }
+
+    void* allocateAligned (size_t size, std::align_val_t alignment)
+    {
+        noteAllocation();
+
+        if (auto* p = __libc_memalign ((size_t) alignment, size == 0 ? 1 : size))
+            return p;
+
+        throw std::bad_alloc();
+    }
+
+    /** Counts the allocations made on this thread while it lives. */
+    struct AllocationWatch
+    {
+        AllocationWatch()    { allocationsSeen = 0; watching = true; }
+        ~AllocationWatch()   { watching = false; }
+
+        int count() const    { return allocationsSeen.load(); }
+    };
+}
+
+extern "C" void* malloc (size_t size)                    { noteAllocation(); return __libc_malloc (size); }
+extern "C" void* calloc (size_t count, size_t size)      { noteAllocation(); return __libc_calloc (count, size); }
+extern "C" void* realloc (void* p, size_t size)          { noteAllocation(); return __libc_realloc (p, size); }
+
+void* operator new (size_t size)                                   { return allocate (size); }
+void* operator new[] (size_t size)                                 { return allocate (size); }
+void* operator new (size_t size, const std::nothrow_t&) noexcept   { noteAllocation(); return __libc_malloc (size == 0 ? 1 : size); }
+void* operator new[] (size_t size, const std::nothrow_t&) noexcept { noteAllocation(); return __libc_malloc (size == 0 ? 1 : size); }
+void* operator new (size_t size, std::align_val_t alignment)       { return allocateAligned (size, alignment); }
+void* operator new[] (size_t size, std::align_val_t alignment)     { return allocateAligned (size, alignment); }
+void operator delete (void* p) noexcept                            { std::free (p); }
+void operator delete[] (void* p) noexcept                          { std::free (p); }
+void operator delete (void* p, size_t) noexcept                    { std::free (p); }
+void operator delete[] (void* p, size_t) noexcept                  { std::free (p); }
+void operator delete (void* p, std::align_val_t) noexcept          { std::free (p); }
+void operator delete[] (void* p, std::align_val_t) noexcept        { std::free (p); }
+void operator delete (void* p, size_t, std::align_val_t) noexcept  { std::free (p); }
+void operator delete[] (void* p, size_t, std::align_val_t) noexcept { std::free (p); }
+
+namespace
+{
+    using TestSupport::setParameter;
+
+    constexpr double hostRate = 48000.0;
+    constexpr int blockSize = 512;
+
+    int allocationsWhileProcessing (QuorlinAudioProcessor& processor, int numChannels, int numBlocks)
+    {
+        auto buffer = TestSupport::makeSine (numChannels, blockSize, hostRate, 440.0, 0.5f);
+        juce::MidiBuffer midi;
+
+        AllocationWatch watch;
+
+        for (int b = 0; b < numBlocks; ++b)
+            processor.processBlock (buffer, midi);
+
+        return watch.count();
+    }
+}
+
+TEST (RealTimeSafety, TheWatchSeesAllocations)
+{
+    AllocationWatch watch;
+    auto array = std::make_unique<float[]> (64);
+    juce::HeapBlock<float> block (64);
+    EXPECT_GE (watch.count(), 2);
+}
+
+TEST (RealTimeSafety, ProcessBlockNeverAllocates)
+{
+    for (int numChannels : { 2, 1 })
+    {
+        SCOPED_TRACE (numChannels == 2 ? "stereo" : "mono");
+
+        QuorlinAudioProcessor processor;
+        ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, blockSize, numChannels));
+        setParameter (processor, "ComP power", 1.0f);
+        setParameter (processor, "knob2", 18.0f);
+        setParameter (processor, "knob9", 5.0f);
+
+        for (int index = 0; index < 4; ++index)
+        {
+            setParameter (processor, "os", (float) index);
+            EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 3), 0) << "os " << index;
+        }
+
+        setParameter (processor, "TypeA power", 0.0f);
+        setParameter (processor, "TypeD power", 1.0f);
+        EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 2), 0) << "type change";
+
+        setParameter (processor, "poweR power", 0.0f);
+        EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 2), 0) << "power off";
+
+        setParameter (processor, "TypeD power", 0.0f);
+        setParameter (processor, "TypeB power", 1.0f);
+        setParameter (processor, "os", 1.0f);
+        setParameter (processor, "poweR power", 1.0f);
+        EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 2), 0) << "power back on";
+
+        setParameter (processor, "EqP power", 0.0f);
+        setParameter (processor, "ComP power", 0.0f);
+        EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 2), 0) << "sections off";
+    }
+}

@@ -1,0 +1,396 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+    using TestSupport::setParameter;
+
+    constexpr double hostRate = 48000.0;
+    constexpr int blockSize = 512;
+
+    // Needle position with no gain reduction, from the needle polynomial at 10^(-0.2 / 20).
+    constexpr float restingNeedle = 0.97936737f;
+
+    class SignalChain : public ::testing::Test
+    {
+    protected:
+        void SetUp() override   { ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, blockSize)); }
+
+        juce::AudioBuffer<float> processSine (int startSample = 0, float amplitude = 0.25f, int numSamples = blockSize)
+        {
+            auto buffer = TestSupport::makeSine (processor.getTotalNumOutputChannels(), numSamples, hostRate, 440.0, amplitude, startSample);
+            TestSupport::processBlock (processor, buffer);
+            return buffer;
+        }
+
+        const BrassockCompEngine::Compressor::FetState& compressorState() const   { return processor.compressor.getState(); }
+
+        QuorlinAudioProcessor processor;
+    };
+}
+
+TEST_F (SignalChain, PowerOffPassesAudioUntouchedAndFreezesTheMeters)
+{
+    for (int b = 0; b < 4; ++b)
+        processSine (b * blockSize);
+
+    const auto needle = processor.gainReductionNeedle.load();
+    const auto levelLeft = processor.outputLevelLeft.level.load();
+    const auto levelRight = processor.outputLevelRight.level.load();
+    ASSERT_GT (levelLeft, 0.0f);
+
+    setParameter (processor, "poweR power", 0.0f);
+    setParameter (processor, "os", 2.0f);
+
+    const auto input = TestSupport::makeSine (2, blockSize, hostRate, 440.0, 0.25f);
+    auto buffer = input;
+    TestSupport::processBlock (processor, buffer);
+
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < blockSize; ++i)
+            ASSERT_EQ (buffer.getSample (ch, i), input.getSample (ch, i));
+
+    EXPECT_EQ (processor.gainReductionNeedle.load(), needle);
+    EXPECT_EQ (processor.outputLevelLeft.level.load(), levelLeft);
+    EXPECT_EQ (processor.outputLevelRight.level.load(), levelRight);
+    EXPECT_EQ (processor.getLatencySamples(), 11);
+}
+
+TEST_F (SignalChain, LastChannelTypeSwitchOnWins)
+{
+    struct Case { bool a, b, c, d; int slot; };
+
+    const Case cases[] = {
+        { true,  false, false, false, 0 },
+        { false, true,  false, false, 5 },
+        { true,  false, true,  false, 1 },
+        { false, false, false, true,  6 },
+        { true,  true,  true,  true,  6 },
+        { false, true,  true,  false, 1 },
+        { false, false, false, false, 1 },   // none on: keeps the previous slot
+    };
+
+    for (const auto& c : cases)
+    {
+        setParameter (processor, "TypeA power", c.a ? 1.0f : 0.0f);
+        setParameter (processor, "TypeB power", c.b ? 1.0f : 0.0f);
+        setParameter (processor, "TypeC power", c.c ? 1.0f : 0.0f);
+        setParameter (processor, "TypeD power", c.d ? 1.0f : 0.0f);
+        processSine();
+
+        EXPECT_EQ (processor.tapeProcessor.currentSlot, c.slot) << c.a << c.b << c.c << c.d;
+        EXPECT_EQ (processor.tapeProcessor.previousSlot, c.slot);
+    }
+}
+
+TEST_F (SignalChain, ChannelTypeChangeCrossfadesWithinOneBlock)
+{
+    // Two stages of the same slots, fresh like the processor's, run separately as the reference.
+    TapeTypeProcessor typeA (tape0, speed0), typeB (tape0, speed1);
+    ASSERT_TRUE (TestSupport::prepareLoaded (typeA, hostRate, blockSize));
+    ASSERT_TRUE (TestSupport::prepareLoaded (typeB, hostRate, blockSize));
+
+    auto& tape = processor.tapeProcessor;
+    tape.currentSlot = tapeSlot (tape0, speed1);
+    ASSERT_EQ (tape.previousSlot, 0);
+
+    const auto input = TestSupport::makeSine (2, blockSize, hostRate, 330.0, 0.6f);
+    auto fromA = input, fromB = input, mixed = input;
+    typeA.process (fromA);
+    typeB.process (fromB);
+    processor.processTapeStage (mixed);
+
+    for (int ch = 0; ch < 2; ++ch)
+    {
+        for (int i = 0; i < blockSize; ++i)
+        {
+            const auto w = (float) i / (float) blockSize;
+            const auto expected = w * fromB.getSample (ch, i) + (1.0f - w) * fromA.getSample (ch, i);
+            ASSERT_NEAR (mixed.getSample (ch, i), expected, 1.0e-5f * (1.0f + std::abs (expected))) << ch << " " << i;
+        }
+    }
+
+    EXPECT_EQ (tape.previousSlot, 5);
+
+    // The next block is type B alone.
+    auto next = TestSupport::makeSine (2, blockSize, hostRate, 330.0, 0.6f, blockSize);
+    auto nextB = next;
+    typeB.process (nextB);
+    processor.processTapeStage (next);
+
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < blockSize; ++i)
+            ASSERT_EQ (next.getSample (ch, i), nextB.getSample (ch, i));
+}
+
+TEST_F (SignalChain, PerBlockSettingsFollowTheKnobs)
+{
+    processSine();
+
+    EXPECT_NEAR (processor.outputStageGain.getGainLinear(), 0.90268224f, 1.0e-6f);
+    EXPECT_NEAR (compressorState().inputGainSmoother.target, 0.56234133f, 1.0e-6f);
+    EXPECT_NEAR (compressorState().sideChainGainSmoother.target, 0.56234133f, 1.0e-6f);
+    EXPECT_NEAR (compressorState().outputGainSmoother.target, 1.4125376f, 1.0e-6f);
+    EXPECT_NEAR (compressorState().attackCoefficient, 0.09605845f, 1.0e-6f);
+    EXPECT_FALSE (compressorState().sideChainEnabled);
+    EXPECT_EQ (processor.driveGain.getGainLinear(), 1.0f);
+    EXPECT_EQ (processor.wetGain.getGainLinear(), 1.0f);
+    EXPECT_EQ (processor.dryGain.getGainLinear(), 0.0f);
+
+    // 2x: the compressor drive offset moves from -5 to -3 dB.
+    setParameter (processor, "os", 1.0f);
+    processSine();
+    EXPECT_NEAR (compressorState().inputGainSmoother.target, 0.70794576f, 1.0e-6f);
+    EXPECT_NEAR (compressorState().outputGainSmoother.target, 1.2882495f, 1.0e-6f);
+
+    setParameter (processor, "knob1", 6.0f);
+    setParameter (processor, "knob7", 25.0f);
+    setParameter (processor, "knob8", 0.0f);
+    processSine();
+    EXPECT_NEAR (processor.driveGain.getGainLinear(), 1.9952623f, 1.0e-6f);
+    EXPECT_NEAR (processor.driveCompensation.getGainLinear(), 0.5011872f, 1.0e-6f);
+    EXPECT_NEAR (processor.wetGain.getGainLinear(), 0.25f, 1.0e-6f);
+    EXPECT_NEAR (processor.dryGain.getGainLinear(), 0.75f, 1.0e-6f);
+    EXPECT_NEAR (processor.outputStageGain.getGainLinear(), 2.8545320f, 1.0e-5f);   // +9.1107 dB
+}
+
+TEST_F (SignalChain, SteppedCompressorKnobsPickFromTheirTables)
+{
+    struct Case { float ratioKnob; float ratio, saturation; };
+
+    const Case ratios[] = { { 1, 2, 0 }, { 2, 4, 0 }, { 3, 8, 0 }, { 4, 20, 0 }, { 5, 16, 1 } };
+
+    for (const auto& c : ratios)
+    {
+        setParameter (processor, "knob9", c.ratioKnob);
+        processSine();
+        EXPECT_EQ (compressorState().ratioSmoother.target, c.ratio) << c.ratioKnob;
+        EXPECT_EQ (compressorState().saturationAmount, c.saturation) << c.ratioKnob;
+    }
+
+    // Coefficients 1 - exp(ln 0.01 / (48000 * ms / 1000)) in single precision, worked out separately.
+    struct Time { float knob; float attack, release; };
+
+    const Time times[] = {
+        { 1, 0.09605843f, 0.00010371208f },
+        { 5, 0.47250026f, 0.00042629242f },
+        { 6, 1.0f,        0.0019170046f },
+    };
+
+    for (const auto& t : times)
+    {
+        setParameter (processor, "knob10", t.knob);
+        setParameter (processor, "knob11", t.knob);
+        processSine();
+        EXPECT_NEAR (compressorState().attackCoefficient, t.attack, 1.0e-6f) << t.knob;
+        EXPECT_NEAR (compressorState().releaseCoefficient, t.release, 1.0e-9f) << t.knob;
+    }
+
+    EXPECT_EQ (compressorState().attackCoefficient, 1.0f);
+}
+
+TEST_F (SignalChain, NeedleRisesTowardsRestWithoutReduction)
+{
+    setParameter (processor, "ComP power", 0.0f);
+    ASSERT_EQ (processor.gainReductionNeedle.load(), 0.0f);
+
+    // 512 steps of needle = 0.9999 needle + 0.0001 rest, in single precision.
+    processSine();
+    EXPECT_NEAR (processor.gainReductionNeedle.load(), 0.048883893f, 1.0e-7f);
+
+    // Oversampled, the needle moves once per block by 2 % of the way.
+    QuorlinAudioProcessor oversampled;
+    ASSERT_TRUE (TestSupport::prepareLoaded (oversampled, hostRate, blockSize));
+    setParameter (oversampled, "ComP power", 0.0f);
+    setParameter (oversampled, "os", 1.0f);
+    auto buffer = TestSupport::makeSine (2, blockSize, hostRate, 440.0, 0.25f);
+    TestSupport::processBlock (oversampled, buffer);
+    EXPECT_NEAR (oversampled.gainReductionNeedle.load(), 0.02f * restingNeedle, 1.0e-6f);
+
+    juce::AudioBuffer<float> empty (2, 0);
+    TestSupport::processBlock (oversampled, empty);
+    EXPECT_NEAR (oversampled.gainReductionNeedle.load(), 0.02f * restingNeedle, 1.0e-6f);
+}
+
+TEST_F (SignalChain, NeedleFallsWithGainReduction)
+{
+    setParameter (processor, "knob2", 25.0f);
+    setParameter (processor, "knob9", 4.0f);
+
+    for (int b = 0; b < 400; ++b)
+        processSine (b * blockSize, 0.5f);
+
+    EXPECT_LT (compressorState().gainReductionDb, -6.0f);
+    EXPECT_LT (processor.gainReductionNeedle.load(), 0.5f);
+    EXPECT_GE (processor.gainReductionNeedle.load(), 0.0f);
+}
+
+TEST_F (SignalChain, OversamplingChangeReportsLatencyInThatBlock)
+{
+    EXPECT_EQ (processor.getLatencySamples(), 0);
+
+    const int expected[] = { 0, 9, 11, 13 };
+
+    for (int index : { 2, 3, 1, 0 })
+    {
+        setParameter (processor, "os", (float) index);
+        processSine();
+        EXPECT_EQ (processor.getLatencySamples(), expected[index]) << index;
+        EXPECT_EQ (processor.tapeProcessor.tapeStages[0].oversamplingFactor, 1 << index);
+    }
+
+    setParameter (processor, "os", 3.0f);
+    processSine();
+    EXPECT_EQ (processor.tapeProcessor.tapeStages[0].hysteresis[0].T, 1.0 / 384000.0);
+    EXPECT_EQ (processor.tapeProcessor.tapeStages[9].hysteresis[1].T, 1.0 / 384000.0);
+
+    processor.prepareToPlay (hostRate, blockSize);
+    EXPECT_EQ (processor.getLatencySamples(), 13);
+}
+
+TEST_F (SignalChain, StateCarriesOverOversamplingChangesAndPreparation)
+{
+    setParameter (processor, "knob2", 20.0f);
+
+    for (int b = 0; b < 20; ++b)
+        processSine (b * blockSize, 0.5f);
+
+    auto& model = processor.tapeProcessor.tapeStages[0].hysteresis[0];
+    const auto magnetisation = model.prevM;
+    const auto reduction = compressorState().gainReduction;
+    const auto needle = processor.gainReductionNeedle.load();
+    ASSERT_NE (magnetisation, 0.0);
+    ASSERT_GT (reduction, 0.0f);
+
+    processor.releaseResources();
+    processor.prepareToPlay (hostRate, blockSize);
+
+    EXPECT_EQ (model.prevM, magnetisation);
+    EXPECT_EQ (compressorState().gainReduction, reduction);
+    EXPECT_EQ (processor.gainReductionNeedle.load(), needle);
+
+    for (int index : { 2, 0, 3 })
+    {
+        setParameter (processor, "os", (float) index);
+        const auto output = processSine (0, 0.5f);
+        EXPECT_TRUE (TestSupport::allFinite (output));
+        EXPECT_NE (model.prevM, 0.0);
+    }
+}
+
+TEST_F (SignalChain, MonoRunsTheLeftChainAndFeedsBothMeters)
+{
+    QuorlinAudioProcessor mono;
+    ASSERT_TRUE (TestSupport::prepareLoaded (mono, hostRate, blockSize, 1));
+    ASSERT_EQ (mono.getTotalNumOutputChannels(), 1);
+
+    for (int index = 0; index < 4; ++index)
+    {
+        setParameter (mono, "os", (float) index);
+        auto buffer = TestSupport::makeSine (1, blockSize, hostRate, 440.0, 0.5f);
+        TestSupport::processBlock (mono, buffer);
+
+        EXPECT_TRUE (TestSupport::allFinite (buffer));
+        EXPECT_GT (buffer.getMagnitude (0, 0, blockSize), 0.0f);
+        EXPECT_GT (mono.outputLevelLeft.level.load(), 0.0f);
+        EXPECT_EQ (mono.outputLevelLeft.level.load(), mono.outputLevelRight.level.load());
+    }
+
+    EXPECT_EQ (mono.tapeProcessor.tapeStages[0].hysteresis[1].prevM, 0.0);
+}
+
+TEST_F (SignalChain, OutputMetersFollowTheFinalOutput)
+{
+    auto output = processSine (0, 0.5f);
+
+    // The envelope of the last block's output, from the start of the stream.
+    for (int ch = 0; ch < 2; ++ch)
+    {
+        const auto release = 1.0f - std::exp (-1.0f / (48000.0f * 0.1f));
+        float envelope = 0.0f;
+
+        for (int i = 0; i < blockSize; ++i)
+        {
+            const auto x = std::abs (output.getSample (ch, i));
+            envelope += (x - envelope) * (x > envelope ? 1.0f : release);
+        }
+
+        const auto& level = ch == 0 ? processor.outputLevelLeft : processor.outputLevelRight;
+        EXPECT_FLOAT_EQ (level.level.load(), envelope);
+        EXPECT_EQ (level.peak.load(), 0.0f);
+    }
+
+    EXPECT_EQ (processor.inputLevelLeft.level.load(), 0.0f);
+    EXPECT_EQ (processor.inputLevelRight.level.load(), 0.0f);
+}
+
+TEST (EnvelopeFollowerTest, JumpsUpAndFallsToOnePercentInAbout460ms)
+{
+    EnvelopeFollower follower;
+    follower.prepare (48000.0f);
+
+    EXPECT_EQ (follower.process (1.0f), 1.0f);
+
+    const auto samplesFor460ms = (int) (0.46 * 48000.0);
+    float value = 1.0f;
+
+    for (int i = 0; i < samplesFor460ms; ++i)
+        value = follower.process (0.0f);
+
+    EXPECT_NEAR (value, 0.01f, 0.0006f);
+}
+
+TEST_F (SignalChain, EmptyBlockUsesUpAPendingCrossfade)
+{
+    setParameter (processor, "TypeA power", 0.0f);
+    setParameter (processor, "TypeD power", 1.0f);
+
+    juce::AudioBuffer<float> empty (2, 0);
+    TestSupport::processBlock (processor, empty);
+
+    EXPECT_EQ (processor.tapeProcessor.currentSlot, 6);
+    EXPECT_EQ (processor.tapeProcessor.previousSlot, 6);
+}
+
+TEST_F (SignalChain, FirstBlockFadesIn)
+{
+    const auto output = processSine (0, 0.5f);
+
+    // Every gain starts from 0 and ramps over 20 ms (960 samples).
+    EXPECT_LT (std::abs (output.getSample (0, 1)), 1.0e-4f);
+    EXPECT_LT (output.getMagnitude (0, 0, 32), output.getMagnitude (0, blockSize - 32, 32));
+}
+
+TEST (SignalChainDefaults, SineComesOutCleanAtEveryRateAndOversampling)
+{
+    const double rates[] = { 44100.0, 48000.0, 96000.0 };
+
+    for (const auto rate : rates)
+    {
+        for (int index = 0; index < 4; ++index)
+        {
+            SCOPED_TRACE (juce::String (rate) + " Hz, os " + juce::String (index));
+            QuorlinAudioProcessor processor;
+            setParameter (processor, "os", (float) index);
+            ASSERT_TRUE (TestSupport::prepareLoaded (processor, rate, blockSize));
+
+            const auto amplitude = juce::Decibels::decibelsToGain (-18.0f);
+            const auto numBlocks = (int) (0.2 * rate) / blockSize;
+            float peak = 0.0f;
+
+            for (int b = 0; b < numBlocks; ++b)
+            {
+                auto buffer = TestSupport::makeSine (2, blockSize, rate, 1000.0, amplitude, b * blockSize);
+                TestSupport::processBlock (processor, buffer);
+                ASSERT_TRUE (TestSupport::allFinite (buffer)) << "block " << b;
+
+                if (b > numBlocks / 2)
+                    peak = juce::jmax (peak, buffer.getMagnitude (0, 0, blockSize), buffer.getMagnitude (1, 0, blockSize));
+            }
+
+            EXPECT_GT (peak, juce::Decibels::decibelsToGain (-40.0f));
+            EXPECT_LT (peak, 1.0f);
+        }
+    }
+}
