@@ -39,6 +39,12 @@ QuorlinAudioProcessor::QuorlinAudioProcessor()
 
     apvts = std::make_unique<juce::AudioProcessorValueTreeState> (*this, nullptr, juce::Identifier (stateType), generateLayout());
 
+    presetManager = std::make_unique<ProcessorPresetManager> (*this, *apvts,
+                                                              juce::Identifier ("Preset_Has_Been_Modified"),
+                                                              juce::Identifier ("Current_Selected_Preset"),
+                                                              ProcessorPresetManager::defaultPresetFolder(),
+                                                              ".rcp");
+
     knob1           = apvts->getRawParameterValue ("knob1");
     knob8           = apvts->getRawParameterValue ("knob8");
     knob7           = apvts->getRawParameterValue ("knob7");

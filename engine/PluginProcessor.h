@@ -3,6 +3,7 @@
 #include "BrassockCompEngine.h"
 #include "EnvelopeFollower.h"
 #include "TapeProcessor.h"
+#include "presets/PresetBox.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_dsp/juce_dsp.h>
@@ -73,6 +74,7 @@ public:
     juce::dsp::IIR::Filter<float> lowBandLeft, lowBandRight, midBandLeft, midBandRight, highBandLeft, highBandRight;
 
     std::unique_ptr<juce::AudioProcessorValueTreeState> apvts;
+    std::unique_ptr<ProcessorPresetManager> presetManager;
 
     int reportedOversamplingIndex = -1;
 

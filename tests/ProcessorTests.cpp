@@ -224,6 +224,10 @@ TEST (HostState, FreshInstanceWritesTheDefaultTree)
 
     ASSERT_TRUE (tree.isValid());
     EXPECT_EQ (tree.getType().toString(), "VastrelV3");
+    EXPECT_EQ (tree.getNumProperties(), 2);
+    EXPECT_EQ (tree["Current_Selected_Preset"].toString(), "Default");
+    EXPECT_TRUE (tree.hasProperty ("Preset_Has_Been_Modified"));
+    EXPECT_FALSE ((bool) tree["Preset_Has_Been_Modified"]);
     ASSERT_EQ (tree.getNumChildren(), 19);
 
     for (const auto& row : parameterTable)

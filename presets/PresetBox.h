@@ -1,0 +1,111 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <memory>
+
+class QuorlinAudioProcessor;
+
+/** Asks the user for a preset file. The manager goes through this so that tests can answer for
+    the user; the real one shows the system's file dialogs.
+*/
+class PresetFileChooser
+{
+public:
+    virtual ~PresetFileChooser() = default;
+
+    /** Returns the confirmed file, or an empty file when the user cancels. */
+    virtual juce::File chooseFileToSave (const juce::String& title, const juce::File& initialFile, const juce::String& pattern) = 0;
+
+    /** Returns the confirmed file, or an empty file when the user cancels. */
+    virtual juce::File chooseFileToOpen (const juce::String& title, const juce::File& initialFolder, const juce::String& pattern) = 0;
+};
+
+/** The system's native dialogs, run modally on the message thread. */
+class NativePresetFileChooser final : public PresetFileChooser
+{
+public:
+    juce::File chooseFileToSave (const juce::String& title, const juce::File& initialFile, const juce::String& pattern) override;
+    juce::File chooseFileToOpen (const juce::String& title, const juce::File& initialFolder, const juce::String& pattern) override;
+};
+
+/** The list of favourite presets and its file, "Favorites.txt" in the preset folder.
+
+    Each entry is a preset file's path relative to the preset folder. Several plug-in instances
+    share the file, so every toggle starts from what is on disk.
+*/
+class FavoritesManager
+{
+public:
+    /** Reads the favourites file of the folder. */
+    explicit FavoritesManager (const juce::File& presetFolder);
+
+    /** Replaces favorites with the trimmed, non-empty lines of the favourites file. */
+    void loadFavorites();
+
+    /** Adds the preset to the favourites, or removes every entry of it, and rewrites the file. */
+    void toggleFavorite (const juce::File& presetFile);
+
+    /** Rewrites the favourites file from favorites, one entry per line. */
+    void saveFavorites();
+
+    juce::File presetFolder;
+    juce::File favoritesFile;
+    juce::StringArray favorites;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FavoritesManager)
+};
+
+/** Writes the parameter state into preset files and reads them back.
+
+    The current preset's name and the modified flag live as root properties of the parameter
+    tree, so they travel with every preset, host state and snapshot.
+*/
+class ProcessorPresetManager
+{
+public:
+    /** Sets up the preset folder, the current-preset properties and the favourites, and writes
+        "Default" when the folder has none.
+    */
+    ProcessorPresetManager (QuorlinAudioProcessor& processor,
+                            juce::AudioProcessorValueTreeState& apvts,
+                            const juce::Identifier& modifiedPropertyId,
+                            const juce::Identifier& currentPresetPropertyId,
+                            const juce::File& presetFolder,
+                            const juce::String& presetExtension,
+                            std::unique_ptr<PresetFileChooser> fileChooser = std::make_unique<NativePresetFileChooser>());
+
+    /** Writes the current state as a preset named after the file; an empty file asks for one
+        first. When the file cannot be written, the current name and flag stay as they were.
+    */
+    void savePresetInternal (juce::File file);
+
+    /** Replaces the state with a preset file's; an empty or missing file asks for one first. */
+    void loadPreset (juce::File file);
+
+    /** Replaces the dialogs, so that tests can answer them. */
+    void setFileChooser (std::unique_ptr<PresetFileChooser> newChooser);
+
+    /** The preset folder of the current user. */
+    static juce::File defaultPresetFolder();
+
+    QuorlinAudioProcessor* processor;
+    juce::AudioProcessorValueTreeState* apvts;
+    const juce::Identifier modifiedPropertyId;
+    const juce::Identifier currentPresetPropertyId;
+    const juce::File presetFolder;
+    const juce::String presetExtension;
+    std::unique_ptr<FavoritesManager> favoritesManager;
+
+private:
+    /** The state a preset's tree loads as: the live tree's type, the preset's properties and
+        children, and a child for every parameter the preset lacks, holding its current value.
+    */
+    juce::ValueTree stateFromPreset (const juce::ValueTree& preset) const;
+
+    juce::String filePattern() const;
+
+    std::unique_ptr<PresetFileChooser> fileChooser;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ProcessorPresetManager)
+};

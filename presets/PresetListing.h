@@ -1,0 +1,32 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <vector>
+
+/** The flat preset list: every preset file below a folder, in the order in which the preset bar
+    steps through them and the browser numbers them.
+
+    At every level a folder's own presets come first, then its "User" folders, then its other
+    sub-folders, each sorted by full path without regard to case. Symbolic links are followed,
+    except into a folder that is already being listed further up the same path, so that a link
+    loop cannot make the listing endless; a folder reached along two different paths without a
+    loop is listed along both.
+*/
+struct PresetListing
+{
+    /** Appends the flat preset list of the folder to result. */
+    static void collectAllPresets (const juce::File& folder, const juce::String& extension, std::vector<juce::File>& result);
+
+    /** The files directly in the folder whose names end in the extension, in any case, sorted. */
+    static std::vector<juce::File> presetsIn (const juce::File& folder, const juce::String& extension);
+
+    /** The folders directly in the folder, sorted. */
+    static std::vector<juce::File> subFoldersOf (const juce::File& folder);
+
+    /** True for a folder named "User" in any case. */
+    static bool isUserFolder (const juce::File& folder);
+
+    /** Ascending by full path, each character compared by its upper-case form. */
+    static bool comesBefore (const juce::File& first, const juce::File& second);
+};
