@@ -269,14 +269,21 @@ void QuorlinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
     if (eqOn)
     {
         auto* left = buffer.getWritePointer (0);
-        auto* right = numOutputChannels > 1 ? buffer.getWritePointer (1) : nullptr;
 
-        for (int i = 0; i < numSamples; ++i)
+        if (numOutputChannels > 1)
         {
-            left[i] = lowCutLeft.processSample (left[i]);
+            auto* right = buffer.getWritePointer (1);
 
-            if (right != nullptr)
+            for (int i = 0; i < numSamples; ++i)
+            {
+                left[i] = lowCutLeft.processSample (left[i]);
                 right[i] = lowCutRight.processSample (right[i]);
+            }
+        }
+        else
+        {
+            for (int i = 0; i < numSamples; ++i)
+                left[i] = lowCutLeft.processSample (left[i]);
         }
     }
 
@@ -397,25 +404,50 @@ void QuorlinAudioProcessor::runCompressor (juce::AudioBuffer<float>& buffer, int
 {
     const auto stereo = numChannels > 1;
 
+    // Calls afterFrame once per frame, behind the compressor when it is on; the choice of
+    // per-sample call is made once for the block.
+    const auto forEachFrame = [this, compressorOn, stereo] (float* left, float* right, int numFrames, auto&& afterFrame)
+    {
+        if (! compressorOn)
+        {
+            for (int i = 0; i < numFrames; ++i)
+                afterFrame();
+        }
+        else if (stereo)
+        {
+            for (int i = 0; i < numFrames; ++i)
+            {
+                compressor.processStereo (left[i], right[i], 0.0f);
+                afterFrame();
+            }
+        }
+        else
+        {
+            for (int i = 0; i < numFrames; ++i)
+            {
+                compressor.processMono (left[i], 0.0f);
+                afterFrame();
+            }
+        }
+    };
+
+    // With the compressor off its reduction stands still, so the needle's target does too.
+    const auto fixedReductionGain = needleGain (compressor.getGainReductionDb());
+    const auto fixedNeedleTarget = needlePosition (fixedReductionGain);
+
     if (oversamplingIndex == 0)
     {
         auto* left = buffer.getWritePointer (0);
         auto* right = stereo ? buffer.getWritePointer (1) : nullptr;
         auto needle = gainReductionNeedle.load();
 
-        for (int i = 0; i < buffer.getNumSamples(); ++i)
+        forEachFrame (left, right, buffer.getNumSamples(), [&]
         {
-            if (compressorOn)
-            {
-                if (stereo)
-                    compressor.processStereo (left[i], right[i], 0.0f);
-                else
-                    compressor.processMono (left[i], 0.0f);
-            }
-
-            needle = 0.9999f * needle + 0.0001f * needlePosition (needleGain (compressor.getGainReductionDb()));
+            const auto target = compressorOn ? needlePosition (needleGain (compressor.getGainReductionDb()))
+                                             : fixedNeedleTarget;
+            needle = 0.9999f * needle + 0.0001f * target;
             gainReductionNeedle.store (needle);
-        }
+        });
 
         return;
     }
@@ -431,22 +463,12 @@ void QuorlinAudioProcessor::runCompressor (juce::AudioBuffer<float>& buffer, int
     auto upsampled = compressorOversampler.processSamplesUp (block);
 
     const auto numUpsampled = (int) upsampled.getNumSamples();
-    auto* left = upsampled.getChannelPointer (0);
-    auto* right = stereo ? upsampled.getChannelPointer (1) : nullptr;
     float reductionSum = 0.0f;
 
-    for (int i = 0; i < numUpsampled; ++i)
+    forEachFrame (upsampled.getChannelPointer (0), stereo ? upsampled.getChannelPointer (1) : nullptr, numUpsampled, [&]
     {
-        if (compressorOn)
-        {
-            if (stereo)
-                compressor.processStereo (left[i], right[i], 0.0f);
-            else
-                compressor.processMono (left[i], 0.0f);
-        }
-
-        reductionSum += needleGain (compressor.getGainReductionDb());
-    }
+        reductionSum += compressorOn ? needleGain (compressor.getGainReductionDb()) : fixedReductionGain;
+    });
 
     if (numUpsampled > 0)
     {
