@@ -226,12 +226,11 @@ void QuorlinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
     const auto oversamplingIndex = (int) oversampling->load();
 
     for (auto& stage : tapeProcessor.tapeStages)
-    {
         stage.setOversamplingIndex (oversamplingIndex);
 
+    for (auto& stage : tapeProcessor.tapeStages)
         for (auto& model : stage.hysteresis)
             model.setSolver (4);
-    }
 
     if (oversamplingIndex != reportedOversamplingIndex)
     {
@@ -337,10 +336,11 @@ void QuorlinAudioProcessor::updateCompressorAndFilters (int oversamplingIndex)
     compressor.setSideChainGain (compressorInputGain);
     compressor.setOutputGain (std::pow (10.0f, (1.0f - 0.4f * compressorDrive) / 20.0f));
 
+    const auto ratioKnob = knob9->load();
     float step = 0.0f;
 
-    if (stepFor (ratioSteps, knob9->load(), step))        compressor.setRatio (step);
-    if (stepFor (saturationSteps, knob9->load(), step))   compressor.setSaturation (step);
+    if (stepFor (ratioSteps, ratioKnob, step))            compressor.setRatio (step);
+    if (stepFor (saturationSteps, ratioKnob, step))       compressor.setSaturation (step);
     if (stepFor (attackStepsMs, knob10->load(), step))    compressor.setAttack (step);
     if (stepFor (releaseStepsMs, knob11->load(), step))   compressor.setRelease (step);
 
