@@ -266,52 +266,12 @@ void QuorlinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
     dryBuffer.makeCopyOf (buffer, true);
 
     if (eqOn)
-    {
-        auto* left = buffer.getWritePointer (0);
-
-        if (numOutputChannels > 1)
-        {
-            auto* right = buffer.getWritePointer (1);
-
-            for (int i = 0; i < numSamples; ++i)
-            {
-                left[i] = lowCutLeft.processSample (left[i]);
-                right[i] = lowCutRight.processSample (right[i]);
-            }
-        }
-        else
-        {
-            for (int i = 0; i < numSamples; ++i)
-                left[i] = lowCutLeft.processSample (left[i]);
-        }
-    }
+        runLowCut (buffer, numOutputChannels);
 
     runCompressor (buffer, oversamplingIndex, compressorOn, numOutputChannels);
 
     if (eqOn)
-    {
-        auto* left = buffer.getWritePointer (0);
-
-        if (numOutputChannels > 1)
-        {
-            auto* right = buffer.getWritePointer (1);
-
-            for (int i = 0; i < numSamples; ++i)
-            {
-                left[i] = lowBandLeft.processSample (left[i]);
-                right[i] = lowBandRight.processSample (right[i]);
-                left[i] = midBandLeft.processSample (left[i]);
-                right[i] = midBandRight.processSample (right[i]);
-                left[i] = highBandLeft.processSample (left[i]);
-                right[i] = highBandRight.processSample (right[i]);
-            }
-        }
-        else
-        {
-            for (int i = 0; i < numSamples; ++i)
-                left[i] = highBandLeft.processSample (midBandLeft.processSample (lowBandLeft.processSample (left[i])));
-        }
-    }
+        runPeakBands (buffer, numOutputChannels);
 
     processWithGain (dryGain, dryBuffer);
     processWithGain (wetGain, buffer);
@@ -397,6 +357,54 @@ void QuorlinAudioProcessor::processTapeStage (juce::AudioBuffer<float>& buffer)
     }
 
     tape.previousSlot = tape.currentSlot;
+}
+
+void QuorlinAudioProcessor::runLowCut (juce::AudioBuffer<float>& buffer, int numChannels) noexcept
+{
+    const auto numSamples = buffer.getNumSamples();
+    auto* left = buffer.getWritePointer (0);
+
+    if (numChannels > 1)
+    {
+        auto* right = buffer.getWritePointer (1);
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            left[i] = lowCutLeft.processSample (left[i]);
+            right[i] = lowCutRight.processSample (right[i]);
+        }
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+            left[i] = lowCutLeft.processSample (left[i]);
+    }
+}
+
+void QuorlinAudioProcessor::runPeakBands (juce::AudioBuffer<float>& buffer, int numChannels) noexcept
+{
+    const auto numSamples = buffer.getNumSamples();
+    auto* left = buffer.getWritePointer (0);
+
+    if (numChannels > 1)
+    {
+        auto* right = buffer.getWritePointer (1);
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            left[i] = lowBandLeft.processSample (left[i]);
+            right[i] = lowBandRight.processSample (right[i]);
+            left[i] = midBandLeft.processSample (left[i]);
+            right[i] = midBandRight.processSample (right[i]);
+            left[i] = highBandLeft.processSample (left[i]);
+            right[i] = highBandRight.processSample (right[i]);
+        }
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+            left[i] = highBandLeft.processSample (midBandLeft.processSample (lowBandLeft.processSample (left[i])));
+    }
 }
 
 void QuorlinAudioProcessor::runCompressor (juce::AudioBuffer<float>& buffer, int oversamplingIndex,

@@ -98,7 +98,9 @@ public:
 
 private:
     void updateCompressorAndFilters (int oversamplingIndex);
+    void runLowCut (juce::AudioBuffer<float>& buffer, int numChannels) noexcept;
     void runCompressor (juce::AudioBuffer<float>& buffer, int oversamplingIndex, bool compressorOn, int numChannels);
+    void runPeakBands (juce::AudioBuffer<float>& buffer, int numChannels) noexcept;
     void updateOutputMeters (const juce::AudioBuffer<float>& buffer, int numChannels);
 
     std::atomic<float>* typeAPower = nullptr;
