@@ -89,14 +89,22 @@ double HysteresisProcessing::NR (double H, double Hdot) noexcept
 
 double HysteresisProcessing::processSample (double H) noexcept
 {
-    const auto Hdot = (H - prevH) * (1.8 / T) - 0.8 * prevHdot;
+    auto Hdot = (H - prevH) * (1.8 / T) - 0.8 * prevHdot;
     auto M = (this->*solver) (H, Hdot);
 
-    // A blown-up solve restarts the model from zero magnetisation rather than poisoning
-    // every later sample; an infinity must not reach the output either. Large negative
-    // values are deliberately passed on.
-    if (! std::isfinite (M) || M > magnetisationLimit)
+    // The magnetisation is bounded in both directions: a blown-up or runaway solve restarts the
+    // model from zero magnetisation rather than poisoning every later sample, and nothing that is
+    // not a finite number is kept for the next sample to start from.
+    if (! (std::abs (M) <= magnetisationLimit))
+    {
         M = 0.0;
+
+        if (! std::isfinite (H))
+            H = 0.0;
+
+        if (! std::isfinite (Hdot))
+            Hdot = 0.0;
+    }
 
     prevM = M;
     prevH = H;

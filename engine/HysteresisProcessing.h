@@ -37,8 +37,9 @@ public:
     /** Sets the model's own rate, i.e. the oversampled rate. The state is left untouched. */
     void setSampleRate (double fs) noexcept;
 
-    /** Runs one sample of the model. A NaN, infinite or runaway result is replaced by 0,
-        which the model then also starts the next sample from.
+    /** Runs one sample of the model. A result that is not a number or lies beyond
+        magnetisationLimit in either direction is replaced by 0, which the model then also
+        starts the next sample from.
     */
     double processSample (double H) noexcept;
 

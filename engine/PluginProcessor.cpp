@@ -22,6 +22,18 @@ namespace
                                                                .withLabel (label)
                                                                .withCategory (Category::genericParameter));
     }
+
+    bool isOn (const std::atomic<float>* switchValue) noexcept
+    {
+        // As the switch parameters themselves read it, so a value that is not a number is off.
+        return switchValue->load() >= 0.5f;
+    }
+
+    /** The "os" choice as an index 0 to 3; a value that is not a number counts as "off". */
+    int oversamplingIndexOf (float choice) noexcept
+    {
+        return choice >= 0.0f ? (int) juce::jmin (choice, 3.0f) : 0;
+    }
 }
 
 QuorlinAudioProcessor::QuorlinAudioProcessor()
@@ -104,7 +116,7 @@ const juce::String QuorlinAudioProcessor::getName() const   { return "VastrelV3"
 
 void QuorlinAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 {
-    const auto oversamplingIndex = (int) oversampling->load();
+    const auto oversamplingIndex = oversamplingIndexOf (oversampling->load());
     reportedOversamplingIndex = oversamplingIndex;
 
     const auto numChannels = (size_t) getTotalNumOutputChannels();
@@ -173,13 +185,33 @@ namespace
     template <size_t size>
     bool stepFor (const std::array<float, size>& steps, float knobValue, float& result) noexcept
     {
-        const auto index = (int) knobValue - 1;
-
-        if (! juce::isPositiveAndBelow (index, (int) size))
+        // Compared before the conversion: a value that is not a number, or lies far outside the
+        // table, has no int.
+        if (! (knobValue >= 1.0f && knobValue < (float) size + 1.0f))
             return false;
 
-        result = steps[(size_t) index];
+        result = steps[(size_t) knobValue - 1];
         return true;
+    }
+
+    // Far beyond any real signal, and small enough that no gain of the strip can overflow it.
+    constexpr float largestInputMagnitude = 1.0e30f;
+
+    /** Non-finite samples become silence and absurd ones are limited, so that nothing the host
+        hands over can put a filter, model or oversampler into a state it cannot leave.
+    */
+    void sanitiseInput (juce::AudioBuffer<float>& buffer) noexcept
+    {
+        for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+        {
+            auto* samples = buffer.getWritePointer (ch);
+
+            for (int i = 0; i < buffer.getNumSamples(); ++i)
+            {
+                const auto x = samples[i];
+                samples[i] = std::isfinite (x) ? juce::jlimit (-largestInputMagnitude, largestInputMagnitude, x) : 0.0f;
+            }
+        }
     }
 
     constexpr float outputGainOffsetDb = -0.8893020153045654f;
@@ -218,12 +250,11 @@ void QuorlinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
     for (auto ch = numInputChannels; ch < numOutputChannels; ++ch)
         buffer.clear (ch, 0, numSamples);
 
-    const auto powerOn      = mainPower->load() != 0.0f;
-    const auto compressorOn = compressorPower->load() != 0.0f;
-    const auto eqOn         = eqPower->load() != 0.0f;
-    const bool typeOn[]     = { typeAPower->load() != 0.0f, typeBPower->load() != 0.0f,
-                                typeCPower->load() != 0.0f, typeDPower->load() != 0.0f };
-    const auto oversamplingIndex = (int) oversampling->load();
+    const auto powerOn      = isOn (mainPower);
+    const auto compressorOn = isOn (compressorPower);
+    const auto eqOn         = isOn (eqPower);
+    const bool typeOn[]     = { isOn (typeAPower), isOn (typeBPower), isOn (typeCPower), isOn (typeDPower) };
+    const auto oversamplingIndex = oversamplingIndexOf (oversampling->load());
 
     for (auto& stage : tapeProcessor.tapeStages)
         stage.setOversamplingIndex (oversamplingIndex);
@@ -252,6 +283,14 @@ void QuorlinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
         return;
 
     updateCompressorAndFilters (oversamplingIndex);
+
+    if (numSamples == 0)
+    {
+        tapeProcessor.previousSlot = tapeProcessor.currentSlot;
+        return;
+    }
+
+    sanitiseInput (buffer);
 
     processWithGain (driveGain, buffer);
     processTapeStage (buffer);
@@ -286,15 +325,22 @@ void QuorlinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
 
 void QuorlinAudioProcessor::updateCompressorAndFilters (int oversamplingIndex)
 {
+    // A knob value that is not a finite number leaves the settings it drives as they were.
     const auto drive = knob1->load();
-    const auto compressorDrive = knob2->load() - (oversamplingIndex == 0 ? 5.0f : 3.0f);
 
-    driveGain.setGainLinear (juce::Decibels::decibelsToGain (drive));
+    if (std::isfinite (drive))
+    {
+        driveGain.setGainLinear (juce::Decibels::decibelsToGain (drive));
+        driveCompensation.setGainLinear (juce::Decibels::decibelsToGain (0.0f - drive));
+    }
 
-    const auto compressorInputGain = std::pow (10.0f, compressorDrive / 20.0f);
-    compressor.setInputGain (compressorInputGain);
-    compressor.setSideChainGain (compressorInputGain);
-    compressor.setOutputGain (std::pow (10.0f, (1.0f - 0.4f * compressorDrive) / 20.0f));
+    if (const auto compressorDrive = knob2->load() - (oversamplingIndex == 0 ? 5.0f : 3.0f); std::isfinite (compressorDrive))
+    {
+        const auto compressorInputGain = std::pow (10.0f, compressorDrive / 20.0f);
+        compressor.setInputGain (compressorInputGain);
+        compressor.setSideChainGain (compressorInputGain);
+        compressor.setOutputGain (std::pow (10.0f, (1.0f - 0.4f * compressorDrive) / 20.0f));
+    }
 
     const auto ratioKnob = knob9->load();
     float step = 0.0f;
@@ -306,29 +352,39 @@ void QuorlinAudioProcessor::updateCompressorAndFilters (int oversamplingIndex)
 
     compressor.setSideChain (false);
 
-    const auto wet = knob7->load() / 100.0f;
-    wetGain.setGainLinear (wet);
-    dryGain.setGainLinear (1.0f - wet);
+    if (const auto wet = knob7->load() / 100.0f; std::isfinite (wet))
+    {
+        wetGain.setGainLinear (wet);
+        dryGain.setGainLinear (1.0f - wet);
+    }
 
     const auto fs = getSampleRate();
     using ArrayCoefficients = juce::dsp::IIR::ArrayCoefficients<float>;
 
-    const auto lowCut = ArrayCoefficients::makeFirstOrderHighPass (fs, knob4->load());
-    *lowCutLeft.coefficients = lowCut;
-    *lowCutRight.coefficients = lowCut;
+    if (const auto lowCutFrequency = knob4->load(); std::isfinite (lowCutFrequency))
+    {
+        const auto lowCut = ArrayCoefficients::makeFirstOrderHighPass (fs, lowCutFrequency);
+        *lowCutLeft.coefficients = lowCut;
+        *lowCutRight.coefficients = lowCut;
+    }
 
-    const auto lowBand = ArrayCoefficients::makePeakFilter (fs, 65.0f, 1.5f, juce::Decibels::decibelsToGain (knob3->load()));
-    const auto midBand = ArrayCoefficients::makePeakFilter (fs, 1500.0f, 0.5f, juce::Decibels::decibelsToGain (knob5->load()));
-    const auto highBand = ArrayCoefficients::makePeakFilter (fs, 15000.0f, 0.2f, juce::Decibels::decibelsToGain (knob6->load()));
-    *lowBandLeft.coefficients = lowBand;
-    *lowBandRight.coefficients = lowBand;
-    *midBandLeft.coefficients = midBand;
-    *midBandRight.coefficients = midBand;
-    *highBandLeft.coefficients = highBand;
-    *highBandRight.coefficients = highBand;
+    const auto setPeakBand = [fs] (juce::dsp::IIR::Filter<float>& left, juce::dsp::IIR::Filter<float>& right,
+                                   float frequency, float q, float gainDb)
+    {
+        if (! std::isfinite (gainDb))
+            return;
 
-    outputStageGain.setGainLinear (juce::Decibels::decibelsToGain ((knob8->load() + 10.0f) + outputGainOffsetDb));
-    driveCompensation.setGainLinear (juce::Decibels::decibelsToGain (0.0f - drive));
+        const auto band = ArrayCoefficients::makePeakFilter (fs, frequency, q, juce::Decibels::decibelsToGain (gainDb));
+        *left.coefficients = band;
+        *right.coefficients = band;
+    };
+
+    setPeakBand (lowBandLeft, lowBandRight, 65.0f, 1.5f, knob3->load());
+    setPeakBand (midBandLeft, midBandRight, 1500.0f, 0.5f, knob5->load());
+    setPeakBand (highBandLeft, highBandRight, 15000.0f, 0.2f, knob6->load());
+
+    if (const auto output = knob8->load(); std::isfinite (output))
+        outputStageGain.setGainLinear (juce::Decibels::decibelsToGain ((output + 10.0f) + outputGainOffsetDb));
 }
 
 void QuorlinAudioProcessor::processTapeStage (juce::AudioBuffer<float>& buffer)

@@ -72,6 +72,7 @@ void TapeTypeProcessor::prepare (double newSampleRate, int blockSize)
         oversampler->initProcessing ((size_t) blockSize);
 
     lastOversamplingIndex = oversamplingIndex;
+    silentChannel.setSize (1, blockSize);
 
     for (auto& model : hysteresis)
         model.setSampleRate ((double) oversamplingFactor * newSampleRate);
@@ -103,9 +104,20 @@ void TapeTypeProcessor::process (juce::AudioBuffer<float>& buffer) noexcept
 
     buffer.applyGain (inputGain);
 
-    juce::dsp::AudioBlock<float> block (buffer);
+    // The oversamplers are built for two channels and expect blocks of two: a mono buffer goes
+    // through with a silent partner channel, which no model processes.
+    float* channels[] = { buffer.getWritePointer (0), numChannels > 1 ? buffer.getWritePointer (1) : silentChannel.getWritePointer (0) };
+    const auto numSamples = (size_t) buffer.getNumSamples();
+
+    if (numChannels == 1)
+    {
+        jassert (silentChannel.getNumSamples() >= (int) numSamples);   // more than prepare() was told
+        juce::FloatVectorOperations::clear (channels[1], (int) numSamples);
+    }
+
+    juce::dsp::AudioBlock<float> oversamplerBlock (channels, 2, numSamples);
     auto& oversampler = *oversamplers[(size_t) oversamplingIndex];
-    auto upsampled = oversampler.processSamplesUp (block);
+    auto upsampled = oversampler.processSamplesUp (oversamplerBlock);
 
     // An oversampler that was never prepared hands back an empty block, and the model is skipped.
     const auto modelChannels = juce::jmin ((size_t) numChannels, upsampled.getNumChannels());
@@ -120,8 +132,9 @@ void TapeTypeProcessor::process (juce::AudioBuffer<float>& buffer) noexcept
             samples[i] = (float) model.processSample ((double) samples[i]);
     }
 
-    oversampler.processSamplesDown (block);
+    oversampler.processSamplesDown (oversamplerBlock);
 
+    juce::dsp::AudioBlock<float> block (buffer);
     juce::dsp::ProcessContextReplacing<float> context (block);
     lowShelf.process (context);
     convolution.process (context);

@@ -55,5 +55,7 @@ public:
     float shelfGain = 1.0f;
 
 private:
+    juce::AudioBuffer<float> silentChannel;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TapeTypeProcessor)
 };

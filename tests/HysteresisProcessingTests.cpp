@@ -317,7 +317,9 @@ TEST (HysteresisProcessing, OutputGuard)
         { infinity, 0.0 },
         { -infinity, 0.0 },
         { 20.0, 20.0 },
-        { -25.0, -25.0 },
+        { -20.0, -20.0 },
+        { -20.5, 0.0 },
+        { -25.0, 0.0 },
         { 0.7, 0.7 },
     };
 
@@ -334,6 +336,32 @@ TEST (HysteresisProcessing, OutputGuard)
         EXPECT_EQ (model.prevM, expected.expectedOutput) << expected.solverResult;
         EXPECT_EQ (model.prevH, 0.2);
         EXPECT_DOUBLE_EQ (model.prevHdot, 8636.0);
+    }
+}
+
+TEST (HysteresisProcessing, NonFiniteFieldLeavesAFreshState)
+{
+    for (const auto field : { std::numeric_limits<double>::quiet_NaN(),
+                              std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity() })
+    {
+        HysteresisProcessing model, fresh;
+
+        for (auto* m : { &model, &fresh })
+        {
+            applySettings (*m, slot0Settings);
+            m->setSolver (4);
+        }
+
+        model.processSample (0.3);
+        EXPECT_EQ (model.processSample (field), 0.0) << field;
+        EXPECT_EQ (model.prevM, 0.0) << field;
+        EXPECT_EQ (model.prevH, 0.0) << field;
+        EXPECT_EQ (model.prevHdot, 0.0) << field;
+
+        // From there on the model runs exactly as one that never saw the bad sample.
+        for (const auto H : { 0.039, 0.077, 0.11 })
+            EXPECT_EQ (model.processSample (H), fresh.processSample (H)) << field;
     }
 }
 
