@@ -1,5 +1,11 @@
 #include "PluginProcessor.h"
 
+#include "StateValidation.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
 namespace
 {
     using Category = juce::AudioProcessorParameter::Category;
@@ -192,6 +198,28 @@ namespace
 
         result = steps[(size_t) knobValue - 1];
         return true;
+    }
+
+    /** Copies each property name once, the first occurrence being the one a lookup finds. A tree
+        made from XML keeps an attribute that an element repeats twice, and its binary form would
+        read back with the last one instead.
+    */
+    void copyPropertiesOnce (const juce::ValueTree& from, juce::ValueTree& to)
+    {
+        for (int i = 0; i < from.getNumProperties(); ++i)
+            if (const auto name = from.getPropertyName (i); ! to.hasProperty (name))
+                to.setProperty (name, from.getProperty (name), nullptr);
+    }
+
+    juce::ValueTree copyWithPropertiesOnce (const juce::ValueTree& tree)
+    {
+        juce::ValueTree copy (tree.getType());
+        copyPropertiesOnce (tree, copy);
+
+        for (const auto& child : tree)
+            copy.appendChild (copyWithPropertiesOnce (child), nullptr);
+
+        return copy;
     }
 
     // Far beyond any real signal, and small enough that no gain of the strip can overflow it.
@@ -609,29 +637,86 @@ void QuorlinAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void QuorlinAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    auto tree = juce::ValueTree::readFromData (data, static_cast<size_t> (juce::jmax (0, sizeInBytes)));
+    const auto numBytes = (size_t) juce::jmax (0, sizeInBytes);
+
+    // The framework's reader trusts the counts that a block declares, so a damaged block could
+    // make it reserve gigabytes or loop for seconds; such a block is refused before it is read.
+    if (! StateValidation::isReadableStateBlock (data, numBytes))
+        return;
+
+    const auto tree = juce::ValueTree::readFromData (data, numBytes);
 
     // Foreign bytes can read as a tree of some other type; taking it would spread a garbage root
     // into every later save.
-    if (tree.isValid() && tree.hasType (apvts->state.getType()))
-        apvts->replaceState (withEveryParameter (tree));
+    if (! tree.isValid() || ! tree.hasType (apvts->state.getType()))
+        return;
+
+    if (const auto state = stateToLoad (tree); state.isValid())
+        apvts->replaceState (state);
 }
 
-juce::ValueTree QuorlinAudioProcessor::withEveryParameter (juce::ValueTree tree) const
+juce::ValueTree QuorlinAudioProcessor::stateToLoad (const juce::ValueTree& tree) const
 {
-    for (auto* p : getParameters())
-    {
-        auto* parameter = dynamic_cast<juce::RangedAudioParameter*> (p);
+    static const juce::Identifier parameterType ("PARAM"), idProperty ("id"), valueProperty ("value");
 
-        if (parameter == nullptr || tree.getChildWithProperty ("id", parameter->paramID).isValid())
+    // Names or texts that are not UTF-8 would be written back in a form that no longer reads.
+    if (! StateValidation::hasValidText (tree))
+        return {};
+
+    juce::ValueTree state (tree.getType());
+    copyPropertiesOnce (tree, state);
+    std::vector<const juce::RangedAudioParameter*> connected;
+
+    for (const auto& child : tree)
+    {
+        const auto* parameter = apvts->getParameter (child[idProperty].toString());
+
+        if (parameter == nullptr)
+        {
+            state.appendChild (copyWithPropertiesOnce (child), nullptr);
+            continue;
+        }
+
+        // Exactly one "PARAM" child per parameter drives it and is written back: the first one.
+        if (! child.hasType (parameterType) || std::find (connected.begin(), connected.end(), parameter) != connected.end())
             continue;
 
-        tree.appendChild (juce::ValueTree ("PARAM", { { "id", parameter->paramID },
-                                                      { "value", parameter->convertFrom0to1 (parameter->getValue()) } }),
-                          nullptr);
+        connected.push_back (parameter);
+        auto copy = copyWithPropertiesOnce (child);
+
+        if (copy.hasProperty (valueProperty))
+        {
+            const auto number = StateValidation::finiteNumberIn (copy[valueProperty]);
+
+            // A value that is no finite number counts as missing, so the parameter keeps its own;
+            // any other is clamped and rounded to the range here, so the tree holds what the
+            // parameter takes.
+            const auto value = number.has_value()
+                                 ? parameter->convertFrom0to1 (parameter->convertTo0to1 (
+                                       (float) juce::jlimit ((double) std::numeric_limits<float>::lowest(),
+                                                             (double) std::numeric_limits<float>::max(), *number)))
+                                 : currentValueOf (*parameter);
+
+            copy.setProperty (valueProperty, value, nullptr);
+        }
+
+        state.appendChild (copy, nullptr);
     }
 
-    return tree;
+    // A parameter the tree lacks keeps its value and stays attached to the live tree.
+    for (const auto* p : getParameters())
+        if (const auto* parameter = dynamic_cast<const juce::RangedAudioParameter*> (p))
+            if (std::find (connected.begin(), connected.end(), parameter) == connected.end())
+                state.appendChild (juce::ValueTree (parameterType, { { idProperty, parameter->paramID },
+                                                                     { valueProperty, currentValueOf (*parameter) } }),
+                                   nullptr);
+
+    return state;
+}
+
+float QuorlinAudioProcessor::currentValueOf (const juce::RangedAudioParameter& parameter)
+{
+    return parameter.convertFrom0to1 (parameter.getValue());
 }
 
 bool QuorlinAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const

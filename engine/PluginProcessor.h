@@ -53,10 +53,17 @@ public:
 
     juce::AudioProcessorValueTreeState::ParameterLayout generateLayout();
 
-    /** Adds a "PARAM" child holding the current value for every parameter the tree lacks, so that
-        loading the tree keeps those values and leaves every parameter attached to the live tree.
+    /** The tree that loading a stored tree (a host state block or a preset) puts in place, or an
+        invalid tree when it must be refused because a name or text is not UTF-8.
+
+        Every parameter ends up with exactly one "PARAM" child: the first one the tree holds for
+        it, its value clamped into the float range or, when it is no finite number, replaced by
+        the parameter's current value; a parameter the tree lacks gets a child holding its current
+        value, so it keeps that value and stays attached to the live tree. Later duplicates, and
+        children of another type that carry a parameter's "id", are dropped; other children and
+        the root properties are kept as they are.
     */
-    juce::ValueTree withEveryParameter (juce::ValueTree tree) const;
+    juce::ValueTree stateToLoad (const juce::ValueTree& tree) const;
 
     static constexpr const char* stateType = "VastrelV3";
 
@@ -97,6 +104,8 @@ public:
     void processTapeStage (juce::AudioBuffer<float>& buffer);
 
 private:
+    static float currentValueOf (const juce::RangedAudioParameter&);
+
     void updateCompressorAndFilters (int oversamplingIndex);
     void runLowCut (juce::AudioBuffer<float>& buffer, int numChannels) noexcept;
     void runCompressor (juce::AudioBuffer<float>& buffer, int oversamplingIndex, bool compressorOn, int numChannels);

@@ -1,8 +1,12 @@
 #include "PresetBox.h"
 
 #include "engine/PluginProcessor.h"
+#include "engine/StateValidation.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
+
+#include <algorithm>
+#include <cstring>
 
 namespace
 {
@@ -67,13 +71,211 @@ namespace
         return {};
     }
 
-    /** The tree a preset file holds, or an invalid tree when the text is no XML element. */
+    // A preset is a few kilobytes and two levels deep.
+    constexpr juce::int64 largestPresetFile = 1 << 20;
+    constexpr int deepestElement = 16;
+    constexpr int mostAttributes = 256;
+
+    bool isXmlNameCharacter (char c) noexcept
+    {
+        return static_cast<unsigned char> (c) >= 0x80
+                || juce::CharacterFunctions::isLetterOrDigit (c) || c == '_' || c == '-' || c == ':' || c == '.';
+    }
+
+    /** The parser builds elements and attributes from any run of name characters, but a name
+        that is no XML name is an error to the framework. Presets use plain ASCII names.
+    */
+    bool isPlainXmlName (const char* start, const char* end) noexcept
+    {
+        if (start == end || ! (juce::CharacterFunctions::isLetter (*start) || *start == '_' || *start == ':'))
+            return false;
+
+        return std::all_of (start, end, [] (char c) { return static_cast<unsigned char> (c) < 0x80 && isXmlNameCharacter (c); });
+    }
+
+    /** Whether the framework's XML parser can read the text quickly and safely. It reads past the
+        end of malformed UTF-8, loops for ever on a processing instruction followed by text inside
+        an element, recurses once per level of nesting, expands the entities of a document type,
+        and slows down with the square of an element's attribute count. The scan follows the
+        parser's own reading of tags and quoted values, and errs on the side of refusing.
+    */
+    bool isSafeToParse (const juce::String& text)
+    {
+        const auto* p = text.toRawUTF8();
+        const auto* const end = p + std::strlen (p);
+
+        if (! StateValidation::isValidUtf8 (p, (size_t) (end - p)))
+            return false;
+
+        const auto startsWith = [&] (const char* at, const char* prefix)
+        {
+            const auto length = std::strlen (prefix);
+            return (size_t) (end - at) >= length && std::memcmp (at, prefix, length) == 0;
+        };
+
+        // The position just after the next occurrence of the marker, or the end.
+        const auto after = [&] (const char* from, const char* marker)
+        {
+            const auto length = std::strlen (marker);
+
+            for (; from + length <= end; ++from)
+                if (std::memcmp (from, marker, length) == 0)
+                    return from + length;
+
+            return end;
+        };
+
+        const auto skipSpace = [&] (const char* from)
+        {
+            while (from < end && juce::CharacterFunctions::isWhitespace (*from))
+                ++from;
+
+            return from;
+        };
+
+        const auto skipName = [&] (const char* from)
+        {
+            while (from < end && isXmlNameCharacter (*from))
+                ++from;
+
+            return from;
+        };
+
+        int depth = 0;
+        bool insideRoot = false;
+
+        while (p < end)
+        {
+            if (*p != '<')
+            {
+                ++p;
+                continue;
+            }
+
+            if (startsWith (p, "<!--"))        { p = after (p + 4, "-->"); continue; }
+            if (startsWith (p, "<![CDATA["))   { p = after (p + 9, "]]>"); continue; }
+
+            // Document types, and the entities they declare, have no place in a preset.
+            if (startsWith (p, "<!"))
+                return false;
+
+            if (startsWith (p, "<?"))
+            {
+                if (insideRoot)
+                    return false;
+
+                p = after (p + 2, "?>");
+                continue;
+            }
+
+            if (startsWith (p, "</"))
+            {
+                depth = juce::jmax (0, depth - 1);
+                p = after (p + 2, ">");
+                continue;
+            }
+
+            insideRoot = true;
+            const auto* nameStart = skipSpace (p + 1);
+            p = skipName (nameStart);
+
+            if (p != nameStart && ! isPlainXmlName (nameStart, p))
+                return false;
+
+            // The parser opens an element only when its tag ends in a plain '>'; any other
+            // trouble in the tag leaves an element without children.
+            for (int attributes = 0;; ++attributes)
+            {
+                p = skipSpace (p);
+
+                if (p < end && *p == '>')
+                {
+                    ++p;
+
+                    if (++depth > deepestElement)
+                        return false;
+
+                    break;
+                }
+
+                if (attributes == mostAttributes)
+                    return false;
+
+                if (p >= end || ! isXmlNameCharacter (*p))
+                    break;
+
+                const auto* attributeStart = p;
+                p = skipName (p);
+
+                if (! isPlainXmlName (attributeStart, p))
+                    return false;
+
+                p = skipSpace (p);
+
+                if (p >= end || *p != '=')
+                    break;
+
+                p = skipSpace (p + 1);
+
+                if (p >= end || (*p != '"' && *p != '\''))
+                    break;
+
+                const char quote[] = { *p, 0 };
+                p = after (p + 1, quote);
+            }
+        }
+
+        return true;
+    }
+
+    /** The file's text, or nothing when its bytes are not UTF-8 (or UTF-16 with a byte-order
+        mark). The framework would read such bytes one character per byte instead, and the preset
+        would load with its names changed.
+    */
+    juce::String presetTextOf (const juce::File& file)
+    {
+        juce::MemoryBlock bytes;
+
+        if (! file.loadFileAsData (bytes) || bytes.isEmpty())
+            return {};
+
+        const auto* data = static_cast<const char*> (bytes.getData());
+        const auto size = bytes.getSize();
+        const auto isUtf16 = size >= 2 && (juce::CharPointer_UTF16::isByteOrderMarkBigEndian (data)
+                                            || juce::CharPointer_UTF16::isByteOrderMarkLittleEndian (data));
+        const auto* textEnd = static_cast<const char*> (std::memchr (data, 0, size));
+        const auto textSize = textEnd != nullptr ? (size_t) (textEnd - data) : size;
+
+        if (! isUtf16 && ! StateValidation::isValidUtf8 (data, textSize))
+            return {};
+
+        return juce::String::createStringFromData (data, (int) size);
+    }
+
+    void removeTextElements (juce::XmlElement& element)
+    {
+        element.deleteAllTextElements();
+
+        for (auto* child : element.getChildIterator())
+            removeTextElements (*child);
+    }
+
+    /** The tree a preset file holds, or an invalid tree when the text is no XML element that
+        the parser can read quickly.
+    */
     juce::ValueTree treeFromText (const juce::String& text)
     {
-        if (auto xml = juce::XmlDocument (text).getDocumentElement(); xml != nullptr && ! xml->isTextElement())
-            return juce::ValueTree::fromXml (*xml);
+        if (! isSafeToParse (text))
+            return {};
 
-        return {};
+        auto xml = juce::XmlDocument (text).getDocumentElement();
+
+        if (xml == nullptr || xml->isTextElement())
+            return {};
+
+        // A tree has no text; what a hand edit left between the elements is passed over.
+        removeTextElements (*xml);
+        return juce::ValueTree::fromXml (*xml);
     }
 }
 
@@ -234,9 +436,15 @@ void ProcessorPresetManager::loadPreset (juce::File file)
             return;
     }
 
-    if (const auto preset = treeFromText (file.loadFileAsString()); preset.isValid())
+    // Anything far larger than a preset is none, and would only keep the message thread busy.
+    if (file.getSize() > largestPresetFile)
+        return;
+
+    if (const auto preset = treeFromText (presetTextOf (file)); preset.isValid())
     {
-        apvts->replaceState (stateFromPreset (preset));
+        if (const auto state = stateFromPreset (preset); state.isValid())
+            apvts->replaceState (state);
+
         return;
     }
 
@@ -270,7 +478,5 @@ juce::ValueTree ProcessorPresetManager::stateFromPreset (const juce::ValueTree& 
     for (const auto& child : preset)
         state.appendChild (child.createCopy(), nullptr);
 
-    // Swapped in whole, the tree connects every parameter to one of its children; a parameter
-    // the preset lacks would otherwise fall back to its default.
-    return processor->withEveryParameter (state);
+    return processor->stateToLoad (state);
 }

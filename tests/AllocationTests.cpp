@@ -1,6 +1,7 @@
 // processBlock must not touch the heap. This binary replaces the global allocation functions and
 // counts every allocation made on the thread that is being watched.
 
+#include "CorruptBlocks.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,16 +19,22 @@ namespace
 {
     thread_local bool watching = false;
     std::atomic<int> allocationsSeen { 0 };
+    std::atomic<size_t> largestSeen { 0 };
 
-    void noteAllocation() noexcept
+    void noteAllocation (size_t size) noexcept
     {
         if (watching)
+        {
             ++allocationsSeen;
+
+            if (size > largestSeen)
+                largestSeen = size;
+        }
     }
 
     void* allocate (size_t size)
     {
-        noteAllocation();
+        noteAllocation (size);
 
         if (auto* p = __libc_malloc (size == 0 ? 1 : size))
             return p;
@@ -37,7 +44,7 @@ namespace
 
     void* allocateAligned (size_t size, std::align_val_t alignment)
     {
-        noteAllocation();
+        noteAllocation (size);
 
         if (auto* p = __libc_memalign ((size_t) alignment, size == 0 ? 1 : size))
             return p;
@@ -48,21 +55,22 @@ namespace
     /** Counts the allocations made on this thread while it lives. */
     struct AllocationWatch
     {
-        AllocationWatch()    { allocationsSeen = 0; watching = true; }
-        ~AllocationWatch()   { watching = false; }
+        AllocationWatch()       { allocationsSeen = 0; largestSeen = 0; watching = true; }
+        ~AllocationWatch()      { watching = false; }
 
-        int count() const    { return allocationsSeen.load(); }
+        int count() const       { return allocationsSeen.load(); }
+        size_t largest() const  { return largestSeen.load(); }
     };
 }
 
-extern "C" void* malloc (size_t size)                    { noteAllocation(); return __libc_malloc (size); }
-extern "C" void* calloc (size_t count, size_t size)      { noteAllocation(); return __libc_calloc (count, size); }
-extern "C" void* realloc (void* p, size_t size)          { noteAllocation(); return __libc_realloc (p, size); }
+extern "C" void* malloc (size_t size)                    { noteAllocation (size); return __libc_malloc (size); }
+extern "C" void* calloc (size_t count, size_t size)      { noteAllocation (count * size); return __libc_calloc (count, size); }
+extern "C" void* realloc (void* p, size_t size)          { noteAllocation (size); return __libc_realloc (p, size); }
 
 void* operator new (size_t size)                                   { return allocate (size); }
 void* operator new[] (size_t size)                                 { return allocate (size); }
-void* operator new (size_t size, const std::nothrow_t&) noexcept   { noteAllocation(); return __libc_malloc (size == 0 ? 1 : size); }
-void* operator new[] (size_t size, const std::nothrow_t&) noexcept { noteAllocation(); return __libc_malloc (size == 0 ? 1 : size); }
+void* operator new (size_t size, const std::nothrow_t&) noexcept   { noteAllocation (size); return __libc_malloc (size == 0 ? 1 : size); }
+void* operator new[] (size_t size, const std::nothrow_t&) noexcept { noteAllocation (size); return __libc_malloc (size == 0 ? 1 : size); }
 void* operator new (size_t size, std::align_val_t alignment)       { return allocateAligned (size, alignment); }
 void* operator new[] (size_t size, std::align_val_t alignment)     { return allocateAligned (size, alignment); }
 void operator delete (void* p) noexcept                            { std::free (p); }
@@ -137,5 +145,20 @@ TEST (RealTimeSafety, ProcessBlockNeverAllocates)
         setParameter (processor, "EqP power", 0.0f);
         setParameter (processor, "ComP power", 0.0f);
         EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 2), 0) << "sections off";
+    }
+}
+
+TEST (StateBlocks, CorruptOnesAreRefusedWithoutLargeOrManyAllocations)
+{
+    QuorlinAudioProcessor processor;
+
+    for (const auto& c : CorruptBlocks::cases())
+    {
+        AllocationWatch watch;
+        processor.setStateInformation (c.block.getData(), (int) c.block.getSize());
+
+        // Reading such a block trustingly reserves gigabytes, or allocates once per declared item.
+        EXPECT_LT (watch.largest(), (size_t) 1 << 20) << c.what;
+        EXPECT_LT (watch.count(), 1000) << c.what;
     }
 }

@@ -1,4 +1,4 @@
-#include "engine/PluginProcessor.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -56,25 +56,9 @@ namespace
         parameter (processor, id).setValueNotifyingHost ((value - start) / (end - start));
     }
 
-    juce::MemoryBlock stateOf (QuorlinAudioProcessor& processor)
-    {
-        juce::MemoryBlock block;
-        processor.getStateInformation (block);
-        return block;
-    }
-
-    juce::ValueTree treeOf (const juce::MemoryBlock& block)
-    {
-        return juce::ValueTree::readFromData (block.getData(), block.getSize());
-    }
-
-    juce::MemoryBlock blockOf (const juce::ValueTree& tree)
-    {
-        juce::MemoryBlock block;
-        juce::MemoryOutputStream stream (block, false);
-        tree.writeToStream (stream);
-        return block;
-    }
+    using TestSupport::stateOf;
+    using TestSupport::treeOf;
+    using TestSupport::blockOf;
 
     BusesLayout layoutOf (std::initializer_list<ChannelSet> inputs, std::initializer_list<ChannelSet> outputs)
     {

@@ -21,9 +21,6 @@ namespace TestSupport
     }
 
     /** Prepares a stage once its impulse response has been decoded, so that its convolution
-        runs the response from the first sample instead of fading it in later.
-    */
-    /** Prepares a stage once its impulse response has been decoded, so that its convolution
         runs the response from the first sample instead of fading it in later. False when the
         response never arrives.
     */
@@ -91,6 +88,28 @@ namespace TestSupport
     {
         juce::MidiBuffer midi;
         processor.processBlock (buffer, midi);
+    }
+
+    /** The host state block that the processor writes now. */
+    inline juce::MemoryBlock stateOf (QuorlinAudioProcessor& processor)
+    {
+        juce::MemoryBlock block;
+        processor.getStateInformation (block);
+        return block;
+    }
+
+    inline juce::ValueTree treeOf (const juce::MemoryBlock& block)
+    {
+        return juce::ValueTree::readFromData (block.getData(), block.getSize());
+    }
+
+    /** A tree in the binary form of a host state block. */
+    inline juce::MemoryBlock blockOf (const juce::ValueTree& tree)
+    {
+        juce::MemoryBlock block;
+        juce::MemoryOutputStream stream (block, false);
+        tree.writeToStream (stream);
+        return block;
     }
 
     inline bool allFinite (const juce::AudioBuffer<float>& buffer)
