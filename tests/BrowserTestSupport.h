@@ -3,12 +3,14 @@
 #include "engine/PluginProcessor.h"
 #include "presets/PointerSource.h"
 #include "presets/PresetBox.h"
+#include "presets/PresetDialogs.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -88,6 +90,30 @@ namespace BrowserTest
     {
         juce::File chooseFileToSave (const juce::String&, const juce::File&, const juce::String&) override  { return {}; }
         juce::File chooseFileToOpen (const juce::String&, const juce::File&, const juce::String&) override  { return {}; }
+    };
+
+    /** Preset dialogs that answer as the test says and record what they were asked. */
+    struct ScriptedDialogs final : public PresetDialogs
+    {
+        void askForPresetName (const juce::String& suggestedName, std::function<void (const juce::String&)> onSave) override
+        {
+            asked.add ("save: " + suggestedName);
+
+            if (typedName.has_value() && onSave)
+                onSave (*typedName);
+        }
+
+        void confirmDeletion (const juce::String& question, std::function<void()> onDelete) override
+        {
+            asked.add ("delete: " + question);
+
+            if (confirm && onDelete)
+                onDelete();
+        }
+
+        std::optional<juce::String> typedName;
+        bool confirm = false;
+        juce::StringArray asked;
     };
 
     /** Writes a small preset whose root property "Origin" tells which file it came from. */

@@ -534,3 +534,21 @@ TEST_F (PresetList, DeleteAfterTheCurrentPresetChangedKeepsTheNewName)
     EXPECT_FALSE (target.exists());
     EXPECT_EQ (wrapper->getShownName(), "Piano*");
 }
+
+TEST_F (PresetList, SaveAndDeleteThroughTheDialogs)
+{
+    startWrapper();
+    ScriptedDialogs dialogs;
+    dialogs.typedName = "Pad";
+    dialogs.confirm = true;
+
+    dialogs.askForPresetName (wrapper->getCurrentName(), [this] (const juce::String& typed) { wrapper->saveUserPreset (typed); });
+
+    const auto target = wrapper->getPresetFileToDelete();
+    dialogs.confirmDeletion (PresetNames::deletionQuestion (target, root), [this, target] { wrapper->deletePresetFile (target); });
+
+    EXPECT_EQ (dialogs.asked, juce::StringArray ({ "save: Default", "delete: Delete \"Pad\"?\nUser/Pad.rcp" }));
+    EXPECT_FALSE (root.getChildFile ("User/Pad.rcp").exists());
+    EXPECT_TRUE (root.getChildFile ("Default.rcp").existsAsFile());
+    EXPECT_EQ (wrapper->selector.displayText, "Init");
+}
