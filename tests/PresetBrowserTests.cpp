@@ -445,6 +445,18 @@ TEST_F (Browser, PicturesOfTheOpenBrowser)
     const auto file = writePicture (picture, "browser-open.png");
     EXPECT_TRUE (file.existsAsFile());
 
+    // A long category list scrolled by half a row: rows are cut at the header and at the bottom.
+    std::vector<ModernPresetMenu::CategoryItem> many (menu().categories);
+
+    for (auto i = 0; i < 6; ++i)
+        many.push_back (menu().categories[(size_t) i + 1]);
+
+    menu().setCategories (many, 1);
+    menu().hoveredIndex = 2;
+    menu().scrollOffset = 19;
+    menu().scrollBar.setCurrentRangeStart (19.0, juce::dontSendNotification);
+    EXPECT_TRUE (writePicture (menu().createComponentSnapshot (menu().getLocalBounds()), "menu-scrolled.png").existsAsFile());
+
     selector().hideMenu();
     const auto closed = writePicture (editor.createComponentSnapshot (juce::Rectangle<int> (230, 0, 260, 50)), "preset-bar-closed.png");
     EXPECT_TRUE (closed.existsAsFile());
