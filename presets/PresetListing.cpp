@@ -53,12 +53,53 @@ namespace
 
         foldersOnPath.pop_back();
     }
+
+    bool isPresetFile (const juce::File& file, const juce::String& extension)
+    {
+        return file.getFileName().matchesWildcard ("*" + extension, true) && file.existsAsFile();
+    }
+
+    juce::File findAlongPath (const juce::File& folder,
+                              const juce::String& name,
+                              const juce::String& extension,
+                              std::vector<juce::String>& foldersOnPath)
+    {
+        const auto realPath = realPathOf (folder);
+
+        if (std::find (foldersOnPath.begin(), foldersOnPath.end(), realPath) != foldersOnPath.end())
+            return {};
+
+        foldersOnPath.push_back (realPath);
+        juce::File found;
+
+        for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFilesAndDirectories))
+        {
+            const auto& child = entry.getFile();
+
+            if (child.isDirectory())
+                found = findAlongPath (child, name, extension, foldersOnPath);
+            else if (isPresetFile (child, extension) && child.getFileNameWithoutExtension() == name)
+                found = child;
+
+            if (found != juce::File())
+                break;
+        }
+
+        foldersOnPath.pop_back();
+        return found;
+    }
 }
 
 void PresetListing::collectAllPresets (const juce::File& folder, const juce::String& extension, std::vector<juce::File>& result)
 {
     std::vector<juce::String> foldersOnPath;
     collectPresetsAlongPath (folder, extension, result, foldersOnPath);
+}
+
+juce::File PresetListing::findPresetNamed (const juce::File& folder, const juce::String& name, const juce::String& extension)
+{
+    std::vector<juce::String> foldersOnPath;
+    return findAlongPath (folder, name, extension, foldersOnPath);
 }
 
 std::vector<juce::File> PresetListing::presetsIn (const juce::File& folder, const juce::String& extension)
@@ -68,10 +109,7 @@ std::vector<juce::File> PresetListing::presetsIn (const juce::File& folder, cons
     // The file finder matches patterns case-sensitively on some systems, so the extension is
     // matched here; a link that leads nowhere is no preset.
     presets.erase (std::remove_if (presets.begin(), presets.end(),
-                                   [pattern = "*" + extension] (const juce::File& file)
-                                   {
-                                       return ! file.getFileName().matchesWildcard (pattern, true) || ! file.existsAsFile();
-                                   }),
+                                   [&extension] (const juce::File& file) { return ! isPresetFile (file, extension); }),
                    presets.end());
 
     return presets;
@@ -89,5 +127,13 @@ bool PresetListing::isUserFolder (const juce::File& folder)
 
 bool PresetListing::comesBefore (const juce::File& first, const juce::File& second)
 {
-    return first.getFullPathName().compareIgnoreCase (second.getFullPathName()) < 0;
+    const auto& a = first.getFullPathName();
+    const auto& b = second.getFullPathName();
+
+    // Names that differ only in case would otherwise keep the file system's order, which
+    // changes from one machine to the next.
+    if (const auto order = a.compareIgnoreCase (b); order != 0)
+        return order < 0;
+
+    return a.compare (b) < 0;
 }

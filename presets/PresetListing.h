@@ -18,6 +18,12 @@ struct PresetListing
     /** Appends the flat preset list of the folder to result. */
     static void collectAllPresets (const juce::File& folder, const juce::String& extension, std::vector<juce::File>& result);
 
+    /** The first preset file below the folder, at any depth, whose name without extension is
+        name (case-sensitive), in the order in which the file system lists the entries; an empty
+        file when there is none. Links are followed as in collectAllPresets.
+    */
+    static juce::File findPresetNamed (const juce::File& folder, const juce::String& name, const juce::String& extension);
+
     /** The files directly in the folder whose names end in the extension, in any case, sorted. */
     static std::vector<juce::File> presetsIn (const juce::File& folder, const juce::String& extension);
 
@@ -27,6 +33,8 @@ struct PresetListing
     /** True for a folder named "User" in any case. */
     static bool isUserFolder (const juce::File& folder);
 
-    /** Ascending by full path, each character compared by its upper-case form. */
+    /** Ascending by full path, each character compared by its upper-case form; paths that are
+        equal that way go in the order of their characters' codes.
+    */
     static bool comesBefore (const juce::File& first, const juce::File& second);
 };

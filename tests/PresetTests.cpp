@@ -837,3 +837,24 @@ TEST_F (PresetListingTest, AppendsToWhatTheCallerHolds)
     EXPECT_EQ (result[0], juce::File ("/earlier.rcp"));
     EXPECT_EQ (result[1], root.getChildFile ("One.rcp"));
 }
+
+TEST_F (PresetListingTest, NamesEqualButForCaseGoInCharacterOrder)
+{
+    add ({ "b.rcp", "B.rcp", "a.rcp", "User/x.rcp", "user/y.rcp", "USER/z.rcp" });
+
+    EXPECT_EQ (listed(), juce::StringArray ({ "a.rcp", "B.rcp", "b.rcp", "USER/z.rcp", "User/x.rcp", "user/y.rcp" }));
+}
+
+TEST_F (PresetListingTest, FindsAPresetByNameAtAnyDepthWithoutLooping)
+{
+    add ({ "Top.rcp", "A/B/Deep.RCP", "A/notes.txt", "Loop/x.rcp" });
+    link ("Loop/back", root);
+    link ("Dangling.rcp", root.getChildFile ("nowhere.rcp"));
+
+    EXPECT_EQ (PresetListing::findPresetNamed (root, "Top", ".rcp"), root.getChildFile ("Top.rcp"));
+    EXPECT_EQ (PresetListing::findPresetNamed (root, "Deep", ".rcp"), root.getChildFile ("A/B/Deep.RCP"));
+    EXPECT_EQ (PresetListing::findPresetNamed (root, "x", ".rcp"), root.getChildFile ("Loop/x.rcp"));
+
+    for (const auto* absent : { "deep", "notes", "Dangling", "Missing", "" })
+        EXPECT_EQ (PresetListing::findPresetNamed (root, absent, ".rcp"), juce::File()) << absent;
+}

@@ -1,0 +1,557 @@
+#include "ModernPresetMenu.h"
+
+#include "PresetBox.h"
+#include "PresetBrowserLook.h"
+
+#include <algorithm>
+
+namespace
+{
+    const juce::Colour orange { 0xFFFF9944 };
+    const juce::PathStrokeType thinStroke (1.5f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt);
+}
+
+ModernPresetMenu::ModernPresetMenu()
+{
+    setInterceptsMouseClicks (true, true);
+    setAlwaysOnTop (true);
+    setWantsKeyboardFocus (true);
+    setMouseClickGrabsKeyboardFocus (true);
+
+    subMenu = std::make_unique<PresetSubMenu>();
+
+    addAndMakeVisible (scrollBar);
+    PresetBrowserLook::setUpScrollBar (scrollBar, *this);
+
+    subMenu->onBack = [this]
+    {
+        const auto openCategory = expandedIndex;
+        closeSubMenu();
+        grabKeyboardFocus();
+
+        if (openCategory >= 0)
+        {
+            selectedIndex = openCategory;
+            hoveredIndex = -1;
+            // The pointer may still rest on another row; the keyboard keeps the highlight until
+            // the pointer really moves.
+            ignoreNextMouseMove = true;
+        }
+
+        repaint();
+    };
+
+    subMenu->onClose = [this] { requestClose(); };
+}
+
+ModernPresetMenu::~ModernPresetMenu()
+{
+    closeSubMenu();
+}
+
+//==============================================================================
+void ModernPresetMenu::setCategories (const std::vector<CategoryItem>& items, int currentPreset)
+{
+    categories = items;
+    currentPresetIndex = currentPreset;
+
+    setSize (windowWidth, juce::jmin (maxHeight, headerHeight + 2 * padding + (int) categories.size() * itemHeight));
+
+    hoveredIndex = -1;
+    selectedIndex = -1;
+    closeSubMenu();
+    scrollOffset = 0;
+    updateScrollBar();
+    repaint();
+}
+
+void ModernPresetMenu::autoExpandCurrentCategory()
+{
+    const auto found = std::find_if (categories.begin(), categories.end(), [this] (const CategoryItem& category)
+    {
+        const auto& indices = category.presetIndices;
+        return std::find (indices.begin(), indices.end(), currentPresetIndex) != indices.end();
+    });
+
+    if (found == categories.end())
+        return;
+
+    const auto category = (int) std::distance (categories.begin(), found);
+
+    selectedIndex = category;
+    hoveredIndex = -1;
+    ensureRowVisible (category);
+
+    // The list can only be placed beside its row once the menu is on screen.
+    juce::MessageManager::callAsync ([safeThis = juce::Component::SafePointer<ModernPresetMenu> (this), category]
+                                     {
+                                         if (safeThis == nullptr || ! safeThis->isVisible())
+                                             return;
+
+                                         safeThis->showSubMenu (category);
+
+                                         if (safeThis->subMenu->isVisible())
+                                             safeThis->subMenu->grabKeyboardFocus();
+                                     });
+
+    repaint();
+}
+
+void ModernPresetMenu::setOnPresetSelected (std::function<void (int)> callback)
+{
+    onPresetSelected = callback;
+
+    if (subMenu == nullptr)
+        return;
+
+    subMenu->onItemSelected = [this, callback] (int flatIndex)
+    {
+        if (callback)
+            callback (flatIndex);
+
+        closeSubMenu();
+        requestClose();
+    };
+}
+
+void ModernPresetMenu::requestClose()
+{
+    if (onCloseRequested)
+        onCloseRequested();
+}
+
+//==============================================================================
+void ModernPresetMenu::showSubMenu (int categoryIndex)
+{
+    if (categoryIndex < 0 || categoryIndex >= (int) categories.size())
+        return;
+
+    if (expandedIndex >= 0 && expandedIndex != categoryIndex)
+        closeSubMenu();
+
+    expandedIndex = categoryIndex;
+
+    const auto& category = categories[(size_t) categoryIndex];
+    std::vector<PresetSubMenu::MenuItem> rows;
+
+    for (auto j = 0; j < category.presetNames.size(); ++j)
+    {
+        PresetSubMenu::MenuItem row;
+        row.name = category.presetNames[j];
+        row.index = category.presetIndices[(size_t) j];
+        row.isCurrent = row.index == currentPresetIndex;
+
+        if ((size_t) j < category.presetFiles.size())
+        {
+            row.file = category.presetFiles[(size_t) j];
+            row.isFavourite = isFavourite (row.file);
+        }
+
+        rows.push_back (row);
+    }
+
+    subMenu->setItems (rows);
+
+    if (isShowing())
+    {
+        positionSubMenu (categoryIndex);
+        return;
+    }
+
+    juce::MessageManager::callAsync ([safeThis = juce::Component::SafePointer<ModernPresetMenu> (this), categoryIndex]
+                                     {
+                                         if (safeThis != nullptr && safeThis->isVisible() && safeThis->expandedIndex == categoryIndex)
+                                             safeThis->positionSubMenu (categoryIndex);
+                                     });
+}
+
+bool ModernPresetMenu::isFavourite (const juce::File& file) const
+{
+    return favoritesManager != nullptr
+        && file != juce::File()
+        && favoritesManager->favorites.contains (file.getRelativePathFrom (favoritesManager->presetFolder));
+}
+
+void ModernPresetMenu::positionSubMenu (int categoryIndex)
+{
+    if (categoryIndex < 0 || subMenu == nullptr || categoryIndex >= (int) categories.size())
+        return;
+
+    const auto rowTop = headerHeight + categoryIndex * itemHeight - scrollOffset;
+    const auto row = localAreaToGlobal (juce::Rectangle<int> (0, rowTop, getWidth(), itemHeight));
+
+    if (! subMenu->isOnDesktop())
+        subMenu->addToDesktop (juce::ComponentPeer::windowIsTemporary);
+
+    subMenu->setVisible (true);
+
+    // The list's first row starts one padding below its top, level with the category's row.
+    subMenu->setBounds (row.getRight() + 5, row.getY() - padding, subMenu->getWidth(), subMenu->getHeight());
+    subMenu->toFront (false);
+    subMenu->setAlwaysOnTop (true);
+    repaint();
+}
+
+void ModernPresetMenu::closeSubMenu()
+{
+    if (subMenu != nullptr && subMenu->isVisible())
+    {
+        subMenu->setVisible (false);
+        subMenu->removeFromDesktop();
+    }
+
+    expandedIndex = -1;
+    repaint();
+}
+
+//==============================================================================
+int ModernPresetMenu::getContentHeight() const
+{
+    return (int) categories.size() * itemHeight;
+}
+
+int ModernPresetMenu::getListHeight() const
+{
+    return getHeight() - headerHeight;
+}
+
+int ModernPresetMenu::getListWidth() const
+{
+    return scrollBar.isVisible() ? getWidth() - juce::jmin (10, getWidth()) : getWidth();
+}
+
+int ModernPresetMenu::rowAt (int y) const
+{
+    if (y < headerHeight)
+        return -1;
+
+    const auto row = (y - headerHeight + scrollOffset) / itemHeight;
+    return row < (int) categories.size() ? row : -1;
+}
+
+bool ModernPresetMenu::hasPresets (int row) const
+{
+    return row >= 0 && row < (int) categories.size() && ! categories[(size_t) row].presetNames.isEmpty();
+}
+
+void ModernPresetMenu::updateScrollBar()
+{
+    if (getContentHeight() > getListHeight())
+    {
+        const auto barWidth = juce::jmin (12, getWidth());
+        scrollBar.setVisible (true);
+        scrollBar.setBounds (getWidth() - barWidth, headerHeight + 5, barWidth, juce::jmax (0, getHeight() - headerHeight - 10));
+        scrollBar.setRangeLimits (0.0, (double) getContentHeight(), juce::dontSendNotification);
+        scrollBar.setCurrentRange ((double) scrollOffset, (double) getListHeight(), juce::dontSendNotification);
+    }
+    else
+    {
+        scrollBar.setVisible (false);
+        scrollOffset = 0;
+        scrollBar.setCurrentRangeStart (0.0, juce::dontSendNotification);
+    }
+}
+
+void ModernPresetMenu::ensureRowVisible (int row)
+{
+    if (row < 0 || row >= (int) categories.size())
+        return;
+
+    const auto top = row * itemHeight;
+    auto newOffset = scrollOffset;
+
+    if (top - scrollOffset < 0)
+        newOffset = top;
+    else if (top - scrollOffset + itemHeight > getListHeight())
+        newOffset = top + itemHeight - getListHeight();
+
+    if (newOffset != scrollOffset)
+    {
+        scrollOffset = newOffset;
+        scrollBar.setCurrentRangeStart ((double) scrollOffset, juce::dontSendNotification);
+    }
+
+    repaint();
+}
+
+void ModernPresetMenu::resized()
+{
+    updateScrollBar();
+}
+
+void ModernPresetMenu::scrollBarMoved (juce::ScrollBar* bar, double newRangeStart)
+{
+    if (bar != &scrollBar)
+        return;
+
+    scrollOffset = juce::roundToInt (newRangeStart);
+    repaint();
+}
+
+//==============================================================================
+void ModernPresetMenu::mouseMove (const juce::MouseEvent& e)
+{
+    if (ignoreNextMouseMove)
+    {
+        ignoreNextMouseMove = false;
+        return;
+    }
+
+    if (const auto row = rowAt (e.y); row != hoveredIndex)
+    {
+        hoveredIndex = row;
+        selectedIndex = -1;
+        repaint();
+    }
+}
+
+void ModernPresetMenu::mouseEnter (const juce::MouseEvent& e)
+{
+    if (const auto row = rowAt (e.y); row >= 0)
+    {
+        hoveredIndex = row;
+        selectedIndex = -1;
+        repaint();
+    }
+}
+
+void ModernPresetMenu::mouseExit (const juce::MouseEvent&)
+{
+    hoveredIndex = -1;
+
+    if (selectedIndex < 0)
+        repaint();
+}
+
+void ModernPresetMenu::mouseDown (const juce::MouseEvent& e)
+{
+    const auto row = rowAt (e.y);
+
+    if (row >= 0)
+    {
+        if (hasPresets (row))
+            showSubMenu (row);
+
+        return;
+    }
+
+    closeSubMenu();
+    requestClose();
+}
+
+void ModernPresetMenu::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails& wheel)
+{
+    const auto maximum = getContentHeight() - getListHeight();
+
+    if (maximum <= 0)
+        return;
+
+    const auto newOffset = juce::jlimit (0.0f, (float) maximum, (float) scrollOffset - 50.0f * wheel.deltaY);
+
+    if (newOffset != (float) scrollOffset)
+    {
+        scrollOffset = juce::roundToInt (newOffset);
+        scrollBar.setCurrentRangeStart ((double) scrollOffset, juce::dontSendNotification);
+        repaint();
+    }
+}
+
+//==============================================================================
+bool ModernPresetMenu::keyPressed (const juce::KeyPress& key)
+{
+    if (key.getModifiers().isAnyModifierKeyDown())
+        return false;
+
+    const auto count = (int) categories.size();
+
+    if (key.isKeyCode (juce::KeyPress::upKey))
+    {
+        if (selectedIndex < 0)
+            selectedIndex = juce::jmax (0, hoveredIndex);
+
+        if (selectedIndex > 0)
+        {
+            --selectedIndex;
+            hoveredIndex = -1;
+            ensureRowVisible (selectedIndex);
+        }
+
+        repaint();
+        return true;
+    }
+
+    if (key.isKeyCode (juce::KeyPress::downKey))
+    {
+        if (selectedIndex < 0)
+            selectedIndex = hoveredIndex;
+
+        if (selectedIndex < count - 1)
+        {
+            ++selectedIndex;
+            hoveredIndex = -1;
+            ensureRowVisible (selectedIndex);
+        }
+
+        repaint();
+        return true;
+    }
+
+    if (key.isKeyCode (juce::KeyPress::leftKey))
+        return true;
+
+    if (key.isKeyCode (juce::KeyPress::rightKey))
+    {
+        const auto row = selectedIndex >= 0 ? selectedIndex : hoveredIndex;
+
+        if (hasPresets (row) && row != expandedIndex)
+        {
+            showSubMenu (row);
+
+            if (subMenu->isVisible())
+                subMenu->grabKeyboardFocus();
+        }
+
+        return true;
+    }
+
+    if (key.isKeyCode (juce::KeyPress::escapeKey))
+    {
+        closeSubMenu();
+        requestClose();
+        return true;
+    }
+
+    return false;
+}
+
+void ModernPresetMenu::focusGained (FocusChangeType)
+{
+    if (selectedIndex < 0 && ! categories.empty())
+    {
+        selectedIndex = 0;
+        hoveredIndex = -1;
+    }
+
+    repaint();
+}
+
+void ModernPresetMenu::focusLost (FocusChangeType)
+{
+    repaint();
+}
+
+//==============================================================================
+void ModernPresetMenu::paint (juce::Graphics& g)
+{
+    const auto height = getHeight();
+    const auto listWidth = getListWidth();
+    const auto bounds = getLocalBounds().toFloat();
+
+    PresetBrowserLook::paintShadow (g, bounds, 21, 1.0f, 8.0f);
+
+    g.setColour (juce::Colour (0xFF1F1F1F));
+    g.fillRoundedRectangle (bounds, 8.0f);
+
+    PresetBrowserLook::paintNoise (g, 42, 300, (float) listWidth, (float) height, 1.0f, 0.09f);
+
+    paintHeader (g);
+
+    juce::Graphics::ScopedSaveState clipped (g);
+    g.reduceClipRegion (0, headerHeight, listWidth, juce::jmax (0, height - headerHeight));
+
+    for (auto row = 0; row < (int) categories.size(); ++row)
+        paintRow (g, row, listWidth);
+}
+
+void ModernPresetMenu::paintHeader (juce::Graphics& g)
+{
+    const auto width = getWidth();
+    const auto bandHeight = juce::jmin (getHeight(), headerHeight);
+
+    g.setColour (juce::Colour (0xFF151515));
+    g.fillRect (0, 0, width, bandHeight);
+    g.setColour (juce::Colour (0x1AFFFFFF));
+    g.fillRect (0, bandHeight - 1, width, 1);
+
+    g.setColour (juce::Colour (0xB2FFFFFF));
+    const auto gridTop = (float) (headerHeight / 2 - 6);
+
+    for (const auto y : { 0.0f, 4.5f, 9.0f })
+        for (const auto x : { 15.0f, 19.5f, 24.0f })
+            g.fillRoundedRectangle (x, gridTop + y, 3.0f, 3.0f, 1.0f);
+
+    g.setColour (juce::Colours::white);
+    g.setFont (font.withHeight (16.0f).boldened());
+    g.drawText ("CATEGORIES", juce::Rectangle<int> (35, 0, juce::jmax (0, width - 35), bandHeight), juce::Justification::left, true);
+}
+
+void ModernPresetMenu::paintRow (juce::Graphics& g, int row, int listWidth)
+{
+    const auto y = headerHeight + row * itemHeight - scrollOffset;
+
+    if (y + itemHeight <= headerHeight || y >= getHeight())
+        return;
+
+    const auto& category = categories[(size_t) row];
+    const auto centre = (float) (y + itemHeight / 2);
+    const auto highlighted = selectedIndex >= 0 ? selectedIndex : hoveredIndex;
+    const auto active = row == highlighted || row == expandedIndex;
+    juce::Rectangle<int> area (0, y, listWidth, itemHeight);
+
+    if (active)
+    {
+        g.setGradientFill (juce::ColourGradient (juce::Colour (0xFF2D2D2D), 0.0f, (float) y,
+                                                 juce::Colour (0xFF252525), (float) listWidth, (float) y, false));
+        g.fillRect (area);
+
+        if (row == expandedIndex)
+        {
+            g.setColour (orange);
+            g.fillRect (0, y, 3, itemHeight);
+            area.removeFromLeft (3);
+        }
+    }
+
+    if (category.name == "Favorites")
+    {
+        g.setColour (juce::Colour (active ? 0xFFFF6B6B : 0xD9FF6B6B));
+        g.fillPath (PresetBrowserLook::heart (25.0f, centre, 7.2f, 1.0f));
+    }
+    else
+    {
+        const auto top = (float) (y + itemHeight / 2 - 6);
+        juce::Path folder;
+        folder.addRoundedRectangle (18.0f, top + 2.0f, 14.0f, 10.0f, 2.0f);
+        folder.addRoundedRectangle (18.0f, top, 5.6f, 4.0f, 2.0f);
+        g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (active ? 0xE6 : 0x80)));
+        g.fillPath (folder);
+    }
+
+    const auto rowFont = font.withHeight (15.0f).withExtraKerningFactor (0.05f);
+    g.setFont (rowFont);
+    g.setColour (active ? juce::Colours::white : juce::Colour (0xBFFFFFFF));
+    g.drawText (category.name, juce::Rectangle<int> (area.getX() + 42, y, juce::jmax (0, area.getWidth() - 84), itemHeight),
+                juce::Justification::centredLeft, true);
+
+    if (! category.presetNames.isEmpty())
+    {
+        g.setColour (juce::Colour (0x66FFFFFF));
+        g.setFont (rowFont.withHeight (13.0f));
+        g.drawText (juce::String (category.presetNames.size()),
+                    juce::Rectangle<int> (area.getRight() - 60, y, 40, itemHeight), juce::Justification::centred, false);
+        area.removeFromRight (40);
+
+        juce::Path chevron;
+        chevron.startNewSubPath ((float) listWidth - 23.0f, centre - 3.0f);
+        chevron.lineTo ((float) listWidth - 20.0f, centre);
+        chevron.lineTo ((float) listWidth - 23.0f, centre + 3.0f);
+        g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (active ? 0xB2 : 0x4C)));
+        g.strokePath (chevron, thinStroke);
+    }
+
+    if (row < (int) categories.size() - 1)
+    {
+        g.setColour (juce::Colour (0x0DFFFFFF));
+        g.fillRect (area.getX() + 15, y + itemHeight - 1, juce::jmax (0, area.getWidth() - 30), 1);
+    }
+}

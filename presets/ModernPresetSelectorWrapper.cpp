@@ -1,0 +1,352 @@
+#include "ModernPresetSelectorWrapper.h"
+
+#include "PresetBox.h"
+#include "PresetListing.h"
+#include "PresetNames.h"
+
+#include <algorithm>
+#include <map>
+
+namespace
+{
+    using CategoryItem = ModernPresetMenu::CategoryItem;
+
+    /** The file that the categories carry for a flat index, or an empty file. */
+    juce::File fileIn (const std::vector<CategoryItem>& categories, int flatIndex)
+    {
+        for (const auto& category : categories)
+        {
+            const auto& indices = category.presetIndices;
+
+            if (const auto found = std::find (indices.begin(), indices.end(), flatIndex); found != indices.end())
+                if (const auto position = (size_t) std::distance (indices.begin(), found); position < category.presetFiles.size())
+                    return category.presetFiles[position];
+        }
+
+        return {};
+    }
+
+    /** A top-level preset or one of a first-level folder: the depths the browser shows. */
+    bool isShownDepth (const juce::File& file, const juce::File& folder)
+    {
+        const auto parent = file.getParentDirectory();
+        return parent == folder || parent.getParentDirectory() == folder;
+    }
+}
+
+ModernPresetSelectorWrapper::ModernPresetSelectorWrapper (ProcessorPresetManager* manager, std::function<void()> onLoaded)
+    : presetManager (manager),
+      onPresetLoaded (std::move (onLoaded))
+{
+    jassert (presetManager != nullptr);
+
+    addAndMakeVisible (selector);
+    selector.onPresetSelected = [this] (int flatIndex) { pickPreset (flatIndex); };
+    selector.onMenuCreated = [this] { setupHeartClickHandler (presetManager->favoritesManager.get()); };
+
+    refresh();
+    startTimer (500);
+}
+
+ModernPresetSelectorWrapper::~ModernPresetSelectorWrapper()
+{
+    stopTimer();
+}
+
+void ModernPresetSelectorWrapper::resized()
+{
+    selector.setBounds (0, 0, getWidth(), getHeight());
+}
+
+//==============================================================================
+juce::String ModernPresetSelectorWrapper::getCurrentName() const
+{
+    return presetManager->apvts->state.getProperty (presetManager->currentPresetPropertyId).toString();
+}
+
+juce::String ModernPresetSelectorWrapper::getShownName() const
+{
+    auto name = getCurrentName();
+
+    if ((bool) presetManager->apvts->state.getProperty (presetManager->modifiedPropertyId))
+        name << "*";
+
+    return name;
+}
+
+void ModernPresetSelectorWrapper::refresh()
+{
+    const auto name = getShownName();
+
+    std::vector<CategoryItem> categories;
+    int presetCount = 0, currentIndex = -1;
+    scanPresetDirectory (presetManager->presetFolder, presetManager->presetExtension, categories, presetCount, currentIndex, name);
+
+    selector.categories = std::move (categories);
+    selector.currentIndex = currentIndex;
+    selector.displayText = name.isEmpty() ? juce::String ("Init") : name;
+    selector.repaint();
+}
+
+void ModernPresetSelectorWrapper::timerCallback()
+{
+    // Only a changed name is noticed; files changed on disk wait for the next refresh.
+    if (const auto name = getShownName(); name != lastShownName)
+    {
+        lastShownName = name;
+        refresh();
+
+        if (onPresetChanged)
+            onPresetChanged();
+    }
+}
+
+//==============================================================================
+void ModernPresetSelectorWrapper::collectAllPresets (const juce::File& folder, const juce::String& extension, std::vector<juce::File>& result)
+{
+    PresetListing::collectAllPresets (folder, extension, result);
+}
+
+std::vector<juce::File> ModernPresetSelectorWrapper::getFlatPresetList()
+{
+    std::vector<juce::File> presets;
+    collectAllPresets (presetManager->presetFolder, presetManager->presetExtension, presets);
+    return presets;
+}
+
+void ModernPresetSelectorWrapper::scanPresetDirectory (const juce::File& folder, const juce::String& extension,
+                                                       std::vector<CategoryItem>& categories,
+                                                       int& presetCount, int& currentIndex, const juce::String& currentName)
+{
+    std::vector<juce::File> flatList;
+    collectAllPresets (folder, extension, flatList);
+    presetCount = (int) flatList.size();
+
+    std::map<juce::String, int> flatIndexOf;
+
+    for (auto i = 0; i < presetCount; ++i)
+        flatIndexOf.emplace (flatList[(size_t) i].getFullPathName(), i);
+
+    const auto currentPresetName = currentName.trimCharactersAtEnd ("*");
+
+    // The last preset of the current name in category order is the one marked as current.
+    const auto addPreset = [&] (CategoryItem& category, const juce::File& file)
+    {
+        const auto found = flatIndexOf.find (file.getFullPathName());
+
+        if (found == flatIndexOf.end())
+            return;
+
+        const auto name = file.getFileNameWithoutExtension();
+        category.presetNames.add (name);
+        category.presetIndices.push_back (found->second);
+        category.presetFiles.push_back (file);
+
+        if (name == currentPresetName)
+            currentIndex = found->second;
+    };
+
+    const auto addFolderCategory = [&] (const juce::File& subFolder)
+    {
+        CategoryItem category;
+        category.name = subFolder.getFileNameWithoutExtension();
+
+        for (const auto& preset : PresetListing::presetsIn (subFolder, extension))
+            addPreset (category, preset);
+
+        if (! category.presetNames.isEmpty())
+            categories.push_back (std::move (category));
+    };
+
+    if (const auto* favourites = presetManager->favoritesManager.get())
+    {
+        CategoryItem category;
+        category.name = "Favorites";
+
+        for (const auto& entry : favourites->favorites)
+            if (const auto file = favourites->presetFolder.getChildFile (entry); file.existsAsFile() && isShownDepth (file, folder))
+                addPreset (category, file);
+
+        if (! category.presetNames.isEmpty())
+            categories.push_back (std::move (category));
+    }
+
+    for (const auto& preset : PresetListing::presetsIn (folder, extension))
+    {
+        CategoryItem category;
+        category.name = preset.getFileNameWithoutExtension();
+        addPreset (category, preset);
+
+        if (! category.presetNames.isEmpty())
+            categories.push_back (std::move (category));
+    }
+
+    const auto subFolders = PresetListing::subFoldersOf (folder);
+
+    if (const auto user = std::find_if (subFolders.begin(), subFolders.end(), PresetListing::isUserFolder); user != subFolders.end())
+        addFolderCategory (*user);
+
+    for (const auto& subFolder : subFolders)
+        if (! PresetListing::isUserFolder (subFolder))
+            addFolderCategory (subFolder);
+}
+
+int ModernPresetSelectorWrapper::getCurrentPresetIndex()
+{
+    const auto name = getCurrentName();
+    const auto presets = getFlatPresetList();
+
+    const auto found = std::find_if (presets.begin(), presets.end(), [&name] (const juce::File& file)
+    {
+        return file.getFileNameWithoutExtension() == name;
+    });
+
+    return found != presets.end() ? (int) std::distance (presets.begin(), found) : -1;
+}
+
+juce::File ModernPresetSelectorWrapper::getCurrentPresetFile()
+{
+    const auto name = getCurrentName();
+
+    if (name.isEmpty())
+        return {};
+
+    return findPresetFile (presetManager->presetFolder, name, presetManager->presetExtension);
+}
+
+juce::File ModernPresetSelectorWrapper::findPresetFile (const juce::File& folder, const juce::String& name, const juce::String& extension)
+{
+    return PresetListing::findPresetNamed (folder, name, extension);
+}
+
+//==============================================================================
+juce::File ModernPresetSelectorWrapper::fileShownFor (int flatIndex) const
+{
+    return fileIn (selector.menu != nullptr ? selector.menu->categories : selector.categories, flatIndex);
+}
+
+void ModernPresetSelectorWrapper::pickPreset (int flatIndex)
+{
+    // The row's own file: the folder may have changed since the browser was filled, and a
+    // fresh listing could put another preset at this index.
+    if (const auto file = fileShownFor (flatIndex); file != juce::File())
+        loadPresetFile (file);
+
+    if (onPresetLoaded)
+        onPresetLoaded();
+
+    refresh();
+}
+
+void ModernPresetSelectorWrapper::loadPresetFile (const juce::File& file)
+{
+    presetManager->loadPreset (file);
+    lastPresetFile = file;
+}
+
+void ModernPresetSelectorWrapper::setupHeartClickHandler (FavoritesManager* favoritesManager)
+{
+    auto* menu = selector.menu.get();
+
+    if (favoritesManager == nullptr || menu == nullptr)
+        return;
+
+    menu->favoritesManager = favoritesManager;
+
+    if (menu->subMenu != nullptr)
+        menu->subMenu->onHeartClicked = [this, favoritesManager] (const juce::File& presetFile)
+        {
+            heartClicked (*favoritesManager, presetFile);
+        };
+}
+
+void ModernPresetSelectorWrapper::heartClicked (FavoritesManager& favoritesManager, const juce::File& presetFile)
+{
+    favoritesManager.toggleFavorite (presetFile);
+
+    if (auto* menu = selector.menu.get(); menu != nullptr && menu->expandedIndex >= 0)
+    {
+        const auto openCategory = menu->expandedIndex;
+
+        std::vector<CategoryItem> categories;
+        int presetCount = 0, currentIndex = -1;
+        scanPresetDirectory (presetManager->presetFolder, presetManager->presetExtension, categories, presetCount, currentIndex, getShownName());
+
+        menu->categories = std::move (categories);
+        menu->currentPresetIndex = currentIndex;
+        menu->repaint();
+
+        if (openCategory < (int) menu->categories.size())
+            menu->showSubMenu (openCategory);
+    }
+
+    refresh();
+
+    if (onPresetChanged)
+        onPresetChanged();
+}
+
+//==============================================================================
+juce::File ModernPresetSelectorWrapper::saveUserPreset (const juce::String& typedName)
+{
+    const auto file = PresetNames::userPresetFile (presetManager->presetFolder, typedName, presetManager->presetExtension);
+
+    if (file == juce::File())
+        return {};
+
+    file.getParentDirectory().createDirectory();
+    presetManager->savePresetInternal (file);
+    lastPresetFile = file;
+    refresh();
+    return file;
+}
+
+juce::File ModernPresetSelectorWrapper::getPresetFileToDelete()
+{
+    const auto name = getCurrentName();
+
+    if (name.isEmpty())
+        return {};
+
+    const auto& folder = presetManager->presetFolder;
+
+    if (lastPresetFile.existsAsFile() && lastPresetFile.isAChildOf (folder) && lastPresetFile.getFileNameWithoutExtension() == name)
+        return lastPresetFile;
+
+    std::vector<CategoryItem> categories;
+    int presetCount = 0, currentIndex = -1;
+    scanPresetDirectory (folder, presetManager->presetExtension, categories, presetCount, currentIndex, name);
+
+    // The one the browser marks with its check; a preset deeper than the browser shows is found
+    // as the previous and next buttons find it.
+    if (const auto marked = fileIn (categories, currentIndex); marked.existsAsFile())
+        return marked;
+
+    for (const auto& preset : getFlatPresetList())
+        if (preset.getFileNameWithoutExtension() == name)
+            return preset;
+
+    return {};
+}
+
+bool ModernPresetSelectorWrapper::deletePresetFile (const juce::File& file)
+{
+    if (! file.existsAsFile() || ! file.isAChildOf (presetManager->presetFolder))
+        return false;
+
+    const auto deleted = file.deleteFile() && ! file.exists();
+
+    // The dialog waited for the user; by now another preset may be current, and its name stays.
+    if (deleted && getCurrentName() == file.getFileNameWithoutExtension())
+    {
+        auto& state = presetManager->apvts->state;
+        state.setProperty (presetManager->currentPresetPropertyId, juce::String(), nullptr);
+        state.setProperty (presetManager->modifiedPropertyId, false, nullptr);
+    }
+
+    if (file == lastPresetFile)
+        lastPresetFile = juce::File();
+
+    refresh();
+    return deleted;
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "ModernPresetMenu.h"
+#include "ModernPresetSelector.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <functional>
+#include <vector>
+
+class FavoritesManager;
+class ProcessorPresetManager;
+
+/** The preset bar of the top bar: the preset name field, kept supplied with the preset folder's
+    categories, the current preset and its shown name.
+
+    It lists the preset folder, loads what the user picks in the browser, polls the current name
+    every 500 ms to tell the editor when it changed, and gives the preset bar's actions the flat
+    preset list and the file lookups they need.
+*/
+class ModernPresetSelectorWrapper final : public juce::Component,
+                                          public juce::Timer
+{
+public:
+    /** Lists the folder at once and starts the name poll. */
+    ModernPresetSelectorWrapper (ProcessorPresetManager* presetManager, std::function<void()> onPresetLoaded);
+    ~ModernPresetSelectorWrapper() override;
+
+    void resized() override;
+    void timerCallback() override;
+
+    /** Lists the preset folder again and gives the name field the categories, the current preset
+        and the shown name.
+    */
+    void refresh();
+
+    /** Builds the category list; callers pass an empty list, 0 and -1. */
+    void scanPresetDirectory (const juce::File& folder, const juce::String& extension,
+                              std::vector<ModernPresetMenu::CategoryItem>& categories,
+                              int& presetCount, int& currentIndex, const juce::String& currentName);
+
+    /** Appends the flat preset list of the folder. */
+    void collectAllPresets (const juce::File& folder, const juce::String& extension, std::vector<juce::File>& result);
+
+    /** The flat preset list of the preset folder. */
+    std::vector<juce::File> getFlatPresetList();
+
+    /** The flat index of the first preset named like the current preset, or -1. */
+    int getCurrentPresetIndex();
+
+    /** The first file of the current preset's name that the file system lists, or an empty file. */
+    juce::File getCurrentPresetFile();
+
+    /** A file below the folder whose name without extension is name, or an empty file. */
+    juce::File findPresetFile (const juce::File& folder, const juce::String& name, const juce::String& extension);
+
+    /** Gives the menu the favourites and its preset list the heart handler. */
+    void setupHeartClickHandler (FavoritesManager* favoritesManager);
+
+    /** Loads a preset file and remembers it as the one the current preset came from. */
+    void loadPresetFile (const juce::File& file);
+
+    /** Saves the current state under a typed name in the "User" folder and lists the folder
+        again. Returns the written file, or an empty file when the name is refused.
+    */
+    juce::File saveUserPreset (const juce::String& typedName);
+
+    /** The one file the delete action removes: the file the current preset was last loaded from
+        or saved to when its name still matches, else the one the browser marks as current, else
+        the first of that name in the flat list. Empty when there is no current preset or no
+        file of its name.
+    */
+    juce::File getPresetFileToDelete();
+
+    /** Deletes exactly that file; only when it is gone, and the current preset still carries its
+        name, the current name is cleared. Lists the folder again. True when the file was deleted.
+    */
+    bool deletePresetFile (const juce::File& file);
+
+    /** The current preset's name, with "*" when it was modified. */
+    juce::String getShownName() const;
+
+    /** The current preset's name, without "*". */
+    juce::String getCurrentName() const;
+
+    std::function<void()> onPresetChanged;
+    ModernPresetSelector selector;
+    ProcessorPresetManager* const presetManager;
+    std::function<void()> onPresetLoaded;
+    juce::String lastShownName;
+
+private:
+    void pickPreset (int flatIndex);
+    void heartClicked (FavoritesManager&, const juce::File& presetFile);
+
+    /** The file of a flat index among the categories the browser shows, or an empty file. */
+    juce::File fileShownFor (int flatIndex) const;
+
+    juce::File lastPresetFile;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ModernPresetSelectorWrapper)
+};
