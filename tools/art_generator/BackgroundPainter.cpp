@@ -15,9 +15,9 @@ namespace
     constexpr int panelHeight = PanelLayout::designHeight - PanelLayout::topBarHeight;
     constexpr float top = (float) PanelLayout::topBarHeight;
 
-    constexpr float captionCap = 14.0f;
+    constexpr float captionCap = 15.0f;
     constexpr float headingCap = 14.0f;
-    constexpr float smallCaptionCap = 12.0f;
+    constexpr float smallCaptionCap = 13.0f;
 
     bool isLarge (const PanelLayout::Dial& dial)
     {
@@ -26,7 +26,7 @@ namespace
 
     float scaleCapFor (const PanelLayout::Dial& dial)
     {
-        return isLarge (dial) ? 12.0f : 11.0f;
+        return isLarge (dial) ? 13.0f : 12.0f;
     }
 
     /** Distance from a box's centre to its edge in the direction of angle. */
@@ -83,7 +83,7 @@ void BackgroundPainter::layOutHeadings()
         rules.push_back ({ box.getRight() + 14.0f, y, right, y });
     };
 
-    addRuledHeading ("BRASSOCK", 410.0f, 690.0f, 112.0f, 11.0f, accent, 0.6f);
+    addRuledHeading ("BRASSOCK", 400.0f, 700.0f, 110.0f, 12.0f, accent, 0.6f);
 
     const auto nameCap = 30.0f;
     const auto nameKerning = 0.22f;
@@ -95,7 +95,7 @@ void BackgroundPainter::layOutHeadings()
     labels.push_back ({ "VASTREL", { left + nameBounds.getWidth() * 0.5f, 150.0f }, nameCap, lettering, nameKerning, {} });
     labels.push_back ({ "V3", { left + nameBounds.getWidth() + space + versionBounds.getWidth() * 0.5f, 150.0f },
                         nameCap, accent, nameKerning, {} });
-    labels.push_back ({ "TAPE CHANNEL STRIP", { 550.0f, 190.0f }, 11.0f, scaleText, 0.45f, {} });
+    labels.push_back ({ "TAPE CHANNEL STRIP", { 550.0f, 190.0f }, 12.0f, scaleText, 0.4f, {} });
 
     addRuledHeading ("COMPRESSOR", 33.0f, 390.0f, 240.0f, headingCap, accent, 0.3f);
     addRuledHeading ("EQUALIZER", 712.0f, 1068.0f, 240.0f, headingCap, accent, 0.3f);

@@ -16,7 +16,7 @@ namespace MeterPainter
         const juce::Rectangle<float> face { 6.0f, 6.0f, 238.0f, 104.0f };
         const juce::Point<float> pivot { 125.0f, 140.0f };
         constexpr float scaleRadius = 104.0f;
-        constexpr float labelCapHeight = 11.0f;
+        constexpr float labelCapHeight = 12.0f;
 
         float needleAngleForReduction (double reductionDb)
         {

@@ -180,6 +180,26 @@ namespace
         return result;
     }
 
+    /** Some frames of a strip side by side, enlarged without smoothing, on panel grey. */
+    juce::Image frameSheet (const juce::Image& strip, int frameHeight, const std::vector<int>& frames, int zoom)
+    {
+        const auto width = strip.getWidth();
+        juce::Image sheet (juce::Image::RGB, (int) frames.size() * (width + 4) * zoom, frameHeight * zoom, true);
+        juce::Graphics g (sheet);
+        g.fillAll (juce::Colour (0xff26292d));
+        g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
+
+        int x = 0;
+
+        for (auto frame : frames)
+        {
+            g.drawImage (strip, x, 0, width * zoom, frameHeight * zoom, 0, frame * frameHeight, width, frameHeight);
+            x += (width + 4) * zoom;
+        }
+
+        return sheet;
+    }
+
     bool writePng (const juce::Image& image, const juce::File& file)
     {
         file.deleteFile();
@@ -204,6 +224,24 @@ int main (int argc, char** argv)
         ok = writePng (scaled (editor, 0.75f), output.getChildFile ("editor_" + state.name + "_825.png")) && ok;
         ok = writePng (scaled (editor, 0.5f), output.getChildFile ("editor_" + state.name + "_550.png")) && ok;
     }
+
+    const std::vector<std::tuple<const char*, const juce::Image*, int, std::vector<int>>> sheets {
+        { "knob_100px_129f", &pictures.knob100, 100, { 0, 1, 32, 64, 96, 128 } },
+        { "knob_167px_129f", &pictures.knob167, 167, { 0, 64, 128 } },
+        { "knob_100px_5f", &pictures.ratio, 100, { 0, 1, 2, 3, 4 } },
+        { "knob_167px_6f", &pictures.times, 167, { 0, 1, 2, 3, 4, 5 } },
+        { "needle_meter", &pictures.needle, 126, { 0, 64, 126, 128 } },
+        { "level_meter_left", &pictures.levelLeft, 110, { 0, 1, 16, 32, 64, 100, 128 } },
+        { "level_meter_right", &pictures.levelRight, 110, { 0, 1, 16, 32, 64, 100, 128 } },
+        { "power_button", &pictures.power, 98, { 0, 1 } },
+        { "section_button", &pictures.section, 52, { 0, 1 } },
+        { "type_button", &pictures.type, 78, { 0, 1 } },
+        { "logo", &pictures.logo, 86, { 0 } },
+    };
+
+    for (const auto& [name, strip, frameHeight, frames] : sheets)
+        if (strip->isValid())
+            ok = writePng (frameSheet (*strip, frameHeight, frames, 3), output.getChildFile (juce::String ("frames_") + name + ".png")) && ok;
 
     std::cout << "previews in " << output.getFullPathName() << "\n";
     return ok ? 0 : 1;
