@@ -15,9 +15,9 @@ namespace ArtStyle
         const juce::Colour lettering { 0xffeae7df };
         const juce::Colour scaleText { 0xffb3b9bd };
         const juce::Colour tick { 0xffc9ced1 };
-        const juce::Colour panelLight { 0xff2e3236 };
-        const juce::Colour panelDark { 0xff1d1f22 };
-        const juce::Colour recess { 0xff111315 };
+        const juce::Colour panelLight { 0xff2c2f33 };
+        const juce::Colour panelDark { 0xff1c1e21 };
+        const juce::Colour recess { 0xff0d0f10 };
         const juce::Colour bottomStrip { 0xff0c0d0e };
     }
 

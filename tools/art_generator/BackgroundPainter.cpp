@@ -7,7 +7,7 @@
 #include "Supersampling.h"
 #include "SwitchPainter.h"
 
-#include <algorithm>
+#include <iterator>
 
 namespace
 {
@@ -36,13 +36,18 @@ namespace
              + box.getHeight() * 0.5f * std::abs (std::cos (angle));
     }
 
+    // The plate around the needle meter, bulging round the level ring below it.
     const juce::Rectangle<float> meterPlate { 413.0f, 287.0f, 274.0f, 142.0f };
-    const juce::Point<float> ringCentre { 550.0f, 472.0f };
     constexpr float ringPlateRadius = 64.0f;
+
+    juce::Point<float> ringCentre()
+    {
+        return PanelLayout::boundsOf ("outputMeter").toFloat().getCentre();
+    }
 
     juce::Path meterBridgeOutline()
     {
-        // The plate around the needle meter, bulging round the level ring below it.
+        const auto ringCentre = ::ringCentre();
         const auto bottom = meterPlate.getBottom();
         const auto dy = bottom - ringCentre.y;
         const auto dx = std::sqrt (ringPlateRadius * ringPlateRadius - dy * dy);
@@ -101,7 +106,7 @@ void BackgroundPainter::layOutHeadings()
     addRuledHeading ("EQUALIZER", 712.0f, 1068.0f, 240.0f, headingCap, accent, 0.3f);
 
     labels.push_back ({ "GAIN REDUCTION", { 550.0f, 272.0f }, smallCaptionCap, lettering, 0.2f, {} });
-    labels.push_back ({ "OUT", ringCentre, smallCaptionCap, lettering, 0.2f, "outputMeter" });
+    labels.push_back ({ "OUT", ringCentre(), smallCaptionCap, lettering, 0.2f, "outputMeter" });
     labels.push_back ({ "TAPE", { 550.0f, 552.0f }, smallCaptionCap, lettering, 0.3f, {} });
 }
 
@@ -126,25 +131,21 @@ void BackgroundPainter::layOutDialLabels()
                                                         : angle;
             const auto box = ArtStyle::labelBounds (mark.text, {}, scaleCap);
             const auto tickEnd = ArtStyle::polar (centre, geometry.tickOuter, angle);
-            labels.push_back ({ mark.text, ArtStyle::polar (tickEnd, 2.5f + boxReach (box, lean), lean), scaleCap,
-                                ArtStyle::Colours::scaleText, 0.0f, dial.control });
+            const auto textCentre = ArtStyle::polar (tickEnd, 2.5f + boxReach (box, lean), lean);
+            labels.push_back ({ mark.text, textCentre, scaleCap, ArtStyle::Colours::scaleText, 0.0f, dial.control });
+
+            if (mark.note.isNotEmpty())
+            {
+                const auto noteWidth = ArtStyle::labelBounds (mark.note, {}, scaleCap).getWidth();
+                const auto noteCentre = textCentre.translated ((box.getWidth() + noteWidth) * 0.5f + 4.0f, 0.0f);
+                labels.push_back ({ mark.note, noteCentre, scaleCap, ArtStyle::Colours::accent, 0.0f, dial.control });
+            }
         }
 
         const auto captionDrop = isLarge (dial) ? 66.0f : 55.0f;
         labels.push_back ({ dial.caption, centre.translated (0.0f, captionDrop), captionCap,
                             ArtStyle::Colours::lettering, 0.08f, dial.control });
     }
-
-    // The ratio's fifth step also switches on saturation: "16 SAT".
-    const auto sixteen = std::find_if (labels.begin(), labels.end(), [] (const Label& label)
-    {
-        return label.owner == "knob9" && label.text == "16";
-    });
-    jassert (sixteen != labels.end());
-    const auto sixteenBox = ArtStyle::labelBounds (sixteen->text, sixteen->centre, sixteen->capHeight);
-    const auto satWidth = ArtStyle::labelBounds ("SAT", {}, sixteen->capHeight).getWidth();
-    labels.push_back ({ "SAT", { sixteenBox.getRight() + 4.0f + satWidth * 0.5f, sixteen->centre.y },
-                        sixteen->capHeight, ArtStyle::Colours::accent, 0.0f, "knob9" });
 }
 
 void BackgroundPainter::layOutSwitchLabels()
@@ -234,7 +235,8 @@ void BackgroundPainter::paintMetal (juce::Graphics& g) const
     juce::Image metal (juce::Image::RGB, panelWidth, panelHeight, false, juce::SoftwareImageType());
     juce::Image::BitmapData pixels (metal, juce::Image::BitmapData::writeOnly);
 
-    const juce::Colour upper (0xff2c2f33), lower (0xff1c1e21);
+    const auto upper = ArtStyle::Colours::panelLight;
+    const auto lower = ArtStyle::Colours::panelDark;
 
     for (int y = 0; y < panelHeight; ++y)
     {
@@ -283,8 +285,8 @@ void BackgroundPainter::paintMeterBridge (juce::Graphics& g) const
     g.setColour (juce::Colours::white.withAlpha (0.07f));
     g.fillPath (outline, juce::AffineTransform::translation (0.0f, 1.5f));
 
-    g.setGradientFill ({ juce::Colour (0xff0d0f10), { 0.0f, meterPlate.getY() },
-                         juce::Colour (0xff15171a), { 0.0f, ringCentre.y + ringPlateRadius }, false });
+    g.setGradientFill ({ ArtStyle::Colours::recess, { 0.0f, meterPlate.getY() },
+                         juce::Colour (0xff15171a), { 0.0f, ringCentre().y + ringPlateRadius }, false });
     g.fillPath (outline);
 
     // Inner shadow along the upper edges.

@@ -29,11 +29,14 @@ namespace PanelLayout
     juce::Rectangle<int> boundsOf (const juce::String& controlName);
 
     //==============================================================================
-    /** One value on a knob's scale: a long tick, with text when the text is not empty. */
+    /** One value on a knob's scale: a long tick, with text when the text is not empty, and
+        an accented note after the text for a step that does more than its number says.
+    */
     struct ScaleMark
     {
         double value;
         juce::String text;
+        juce::String note = {};
     };
 
     enum class FrameRule
