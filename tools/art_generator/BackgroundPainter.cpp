@@ -107,7 +107,7 @@ void BackgroundPainter::layOutHeadings()
 
     labels.push_back ({ "GAIN REDUCTION", { 550.0f, 272.0f }, smallCaptionCap, lettering, 0.2f, {} });
     labels.push_back ({ "OUT", ringCentre(), smallCaptionCap, lettering, 0.2f, "outputMeter" });
-    labels.push_back ({ "TAPE", { 550.0f, 552.0f }, smallCaptionCap, lettering, 0.3f, {} });
+    labels.push_back ({ "TAPE TYPE", { 550.0f, 552.0f }, smallCaptionCap, lettering, 0.3f, {} });
 }
 
 void BackgroundPainter::layOutDialLabels()
