@@ -15,9 +15,8 @@ public:
     /** One column of numFrames frames, frame 0 at the pointer's start angle. */
     juce::Image renderStrip (int numFrames) const;
 
-    juce::Image renderFrame (float pointerAngle) const;
-
 private:
+    juce::Image renderFrame (float pointerAngle) const;
     void paintShadow (juce::Graphics&) const;
     void paintSkirt (juce::Graphics&, float pointerAngle) const;
     void paintCap (juce::Graphics&) const;

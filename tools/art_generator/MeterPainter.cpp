@@ -174,17 +174,17 @@ namespace MeterPainter
                 g.strokePath (path, juce::PathStrokeType (0.6f));
             }
         }
-    }
 
-    juce::Image renderNeedleFrame (int frame)
-    {
-        return Artwork::renderSupersampled (needleWidth, needleHeight, [frame] (juce::Graphics& g)
+        juce::Image renderNeedleFrame (int frame)
         {
-            paintFace (g);
-            paintScale (g);
-            paintNeedle (g, frame);
-            paintGlass (g);
-        });
+            return Artwork::renderSupersampled (needleWidth, needleHeight, [frame] (juce::Graphics& g)
+            {
+                paintFace (g);
+                paintScale (g);
+                paintNeedle (g, frame);
+                paintGlass (g);
+            });
+        }
     }
 
     juce::Image renderNeedleStrip()

@@ -15,8 +15,6 @@ namespace MeterPainter
     /** The needle meter strip: Scales::needleFrames frames of needleWidth x needleHeight. */
     juce::Image renderNeedleStrip();
 
-    juce::Image renderNeedleFrame (int frame);
-
     /** A half of the ring strip: Scales::levelFrames frames of half the ring's width. */
     juce::Image renderLevelStrip (bool leftHalf);
 
