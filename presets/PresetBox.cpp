@@ -93,18 +93,63 @@ namespace
         return std::all_of (start, end, [] (char c) { return static_cast<unsigned char> (c) < 0x80 && isXmlNameCharacter (c); });
     }
 
+    /** True when every '&' starts one of the entities that XML itself defines. For any other the
+        parser jumps to the next ';' wherever that is, even out of a quoted value, and reads text
+        that begins with '<' as elements.
+    */
+    bool hasOnlyStandardEntities (const char* p, const char* end) noexcept
+    {
+        const auto runOf = [&] (const char* from, auto isWanted, int longest)
+        {
+            int length = 0;
+
+            while (from + length < end && length <= longest && isWanted (from[length]))
+                ++length;
+
+            return length;
+        };
+
+        for (; (p = static_cast<const char*> (std::memchr (p, '&', (size_t) (end - p)))) != nullptr; ++p)
+        {
+            const auto* name = p + 1;
+            const auto remaining = (size_t) (end - name);
+            const auto isNamed = [&] (const char* entity)
+            {
+                const auto length = std::strlen (entity);
+                return remaining >= length && juce::String (name, length).equalsIgnoreCase (entity);
+            };
+
+            if (isNamed ("amp;") || isNamed ("lt;") || isNamed ("gt;") || isNamed ("quot;") || isNamed ("apos;"))
+                continue;
+
+            if (remaining < 3 || name[0] != '#')
+                return false;
+
+            const auto hex = name[1] == 'x' || name[1] == 'X';
+            const auto* digits = name + (hex ? 2 : 1);
+            const auto numDigits = hex ? runOf (digits, [] (char c) { return juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) c) >= 0; }, 8)
+                                       : runOf (digits, [] (char c) { return c >= '0' && c <= '9'; }, 12);
+
+            if (numDigits == 0 || numDigits > (hex ? 8 : 12) || digits + numDigits >= end || digits[numDigits] != ';')
+                return false;
+        }
+
+        return true;
+    }
+
     /** Whether the framework's XML parser can read the text quickly and safely. It reads past the
         end of malformed UTF-8, loops for ever on a processing instruction followed by text inside
         an element, recurses once per level of nesting, expands the entities of a document type,
-        and slows down with the square of an element's attribute count. The scan follows the
-        parser's own reading of tags and quoted values, and errs on the side of refusing.
+        and slows down with the square of an element's attribute count. With only the standard
+        entities in the text, the scan can follow the parser's own reading of tags and quoted
+        values; it errs on the side of refusing.
     */
     bool isSafeToParse (const juce::String& text)
     {
         const auto* p = text.toRawUTF8();
         const auto* const end = p + std::strlen (p);
 
-        if (! StateValidation::isValidUtf8 (p, (size_t) (end - p)))
+        if (! StateValidation::isValidUtf8 (p, (size_t) (end - p)) || ! hasOnlyStandardEntities (p, end))
             return false;
 
         const auto startsWith = [&] (const char* at, const char* prefix)

@@ -314,6 +314,9 @@ TEST_F (StoredState, PresetsThatTheParserCannotReadQuicklyAreRefused)
         { "a document type with entities",   "<?xml version=\"1.0\"?>\n<!DOCTYPE v [<!ENTITY e \"12\">]>\n"
                                              "<VastrelV3><PARAM id=\"knob1\" value=\"&e;\"/></VastrelV3>\n" },
         { "more than a megabyte",            presetText (param + std::string (1100000, ' ')) },
+        // An unknown entity makes the parser jump to the next ';', out of the quoted value.
+        { "an entity that XML does not know", presetText ("  <PARAM id=\"knob1\" value=\"12\" note=\"a&b\"/>x;\"<?pi?>y\r\n") },
+        { "an entity of unknown elements",   presetText (param + "&<a><a><a>;") },
     };
 
     for (const auto& c : cases)
@@ -325,14 +328,14 @@ TEST_F (StoredState, PresetsThatTheParserCannotReadQuicklyAreRefused)
     // What presets legitimately hold still loads: comments, character data, quoted '>' and a
     // declaration before the root.
     loadPresetText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<!-- saved by hand -->\r\n"
-                    "<VastrelV3 Current_Selected_Preset=\"a &gt; b\" Preset_Has_Been_Modified=\"0\">\r\n"
+                    "<VastrelV3 Current_Selected_Preset=\"a &gt; b &amp; &#99;&#x64;\" Preset_Has_Been_Modified=\"0\">\r\n"
                     "  <!-- <PARAM id=\"knob8\" value=\"9\"/> -->\r\n"
                     "  <PARAM id=\"knob1\" value=\"12\" note=\"1 > 0 and 2/>1\"/>\r\n"
                     "  <![CDATA[ <<< ]]>\r\n"
                     "</VastrelV3>\r\n");
     EXPECT_EQ (valueOf (processor, "knob1"), 12.0f);
     EXPECT_EQ (valueOf (processor, "knob8"), -3.0f);
-    EXPECT_EQ (processor.apvts->state["Current_Selected_Preset"].toString(), "a > b");
+    EXPECT_EQ (processor.apvts->state["Current_Selected_Preset"].toString(), "a > b & cd");
 }
 
 TEST_F (StoredState, InputsTheFuzzerFoundStayHarmless)
