@@ -6,6 +6,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace
@@ -113,10 +114,13 @@ namespace
         {
             const auto* name = p + 1;
             const auto remaining = (size_t) (end - name);
+            // The parser compares these names without regard to case.
             const auto isNamed = [&] (const char* entity)
             {
                 const auto length = std::strlen (entity);
-                return remaining >= length && juce::String (name, length).equalsIgnoreCase (entity);
+                return remaining >= length
+                        && std::equal (entity, entity + length, name,
+                                       [] (char a, char b) { return a == (char) std::tolower ((unsigned char) b); });
             };
 
             if (isNamed ("amp;") || isNamed ("lt;") || isNamed ("gt;") || isNamed ("quot;") || isNamed ("apos;"))
