@@ -2,8 +2,9 @@
 // the build in which both channels' tape models still ran one after the other. Any change in how the
 // work is scheduled must leave every bit of the audio and the meters as it was.
 //
-// The values belong to this platform's maths library (x86-64, glibc): tanh, pow and log10 enter the
-// output, and another library rounds some of them differently.
+// The values belong to the maths library they were taken with: tanh, pow and log10 enter the output,
+// and glibc on x86-64 picks separate code for them on processors with FMA and AVX2, which rounds a
+// few results differently. Elsewhere the test has nothing to compare against and is skipped.
 
 #include "TestSupport.h"
 
@@ -219,6 +220,15 @@ namespace
 
     const std::uint64_t changingChecksums[] = { 0xd596ae88e7180918ull, 0x9a99fb86fd5a8b1dull };   // stereo, mono
 
+    bool onTheRecordingPlatform()
+    {
+       #if defined (__x86_64__) && defined (__GLIBC__)
+        return __builtin_cpu_supports ("fma") && __builtin_cpu_supports ("avx2");
+       #else
+        return false;
+       #endif
+    }
+
     std::string hex (std::uint64_t value)
     {
         char text[24];
@@ -229,6 +239,9 @@ namespace
 
 TEST (OutputChecksums, EveryOversamplingAndChannelTypeInStereoAndMono)
 {
+    if (! onTheRecordingPlatform())
+        GTEST_SKIP() << "checksums were taken with glibc's FMA code on x86-64";
+
     for (const auto& e : steadyChecksums)
         EXPECT_EQ (hex (steadyRun (e.numChannels, e.oversamplingIndex, e.type)), hex (e.checksum))
             << (e.numChannels == 2 ? "stereo" : "mono") << ", os " << e.oversamplingIndex << ", type " << "ABCD"[e.type];
@@ -236,6 +249,9 @@ TEST (OutputChecksums, EveryOversamplingAndChannelTypeInStereoAndMono)
 
 TEST (OutputChecksums, ChangesOfOversamplingTypeAndSettingsWithSpikes)
 {
+    if (! onTheRecordingPlatform())
+        GTEST_SKIP() << "checksums were taken with glibc's FMA code on x86-64";
+
     EXPECT_EQ (hex (changingRun (2)), hex (changingChecksums[0])) << "stereo";
     EXPECT_EQ (hex (changingRun (1)), hex (changingChecksums[1])) << "mono";
 }
