@@ -38,7 +38,9 @@ namespace
             }
         }
 
-        /** The whole processor against the bare scalar hysteresis arithmetic, per oversampling choice. */
+        /** The whole processor and the two-lane model against the bare scalar hysteresis
+            arithmetic, per oversampling choice.
+        */
         void printSummary() const
         {
             const char* labels[] = { "off", "2x", "4x", "8x" };
@@ -49,18 +51,21 @@ namespace
                 const auto suffix = "/os:" + std::to_string (index);
                 const auto processor = medianOf ("BM_Processor" + suffix);
                 const auto floor = medianOf ("BM_HysteresisFloor" + suffix);
+                const auto twoLanes = medianOf ("BM_HysteresisTwoLanes" + suffix);
 
                 if (processor <= 0.0 || floor <= 0.0)
                     continue;
 
                 if (! header)
                 {
-                    std::printf ("\nStereo at 48 kHz, multiples of real time (medians)\n");
-                    std::printf ("%-5s %12s %18s %18s\n", "os", "processor", "hysteresis floor", "time / floor");
+                    std::printf ("\nStereo at 48 kHz, multiples of real time (medians); floor: the scalar model, two channels\n");
+                    std::printf ("%-5s %10s %8s %10s %15s %16s\n", "os", "processor", "floor", "two-lane", "processor time", "two-lane time");
+                    std::printf ("%-5s %10s %8s %10s %15s %16s\n", "", "", "", "model", "/ floor time", "/ floor time");
                     header = true;
                 }
 
-                std::printf ("%-5s %12.1f %18.1f %18.2f\n", labels[index], processor, floor, floor / processor);
+                std::printf ("%-5s %10.1f %8.1f %10.1f %15.2f %16.2f\n", labels[index], processor, floor, twoLanes,
+                             floor / processor, twoLanes > 0.0 ? floor / twoLanes : 0.0);
             }
         }
 
