@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 namespace BrassockCompEngine
@@ -60,6 +61,30 @@ struct OnePoleSmoother
 
         return current;
     }
+};
+
+/** 10^exponent in single precision that remembers its last result, for powers that the
+    compressor asks for again and again: its fixed floor, and a reduction that holds still.
+    The result is always that of std::pow for the exponent given.
+*/
+class CachedPowerOfTen
+{
+public:
+    float operator() (float exponent) noexcept
+    {
+        // Exponents that compare equal (at most +0 and -0) have equal powers; NaN never matches.
+        if (! (exponent == lastExponent))
+        {
+            lastExponent = exponent;
+            lastPower = std::pow (10.0f, exponent);
+        }
+
+        return lastPower;
+    }
+
+private:
+    float lastExponent = std::numeric_limits<float>::quiet_NaN();
+    float lastPower = 1.0f;
 };
 
 /** The complete state of a Fet compressor. */
@@ -131,8 +156,8 @@ public:
         const auto detector = static_cast<float> (s.sideChainEnabled ? std::abs (sideChain)
                                                                      : (std::abs (left) + std::abs (right)) * SampleType (0.5));
 
-        const auto levelDb = std::pow (10.0f, s.floorDb / 20.0f) > detector ? s.floorDb
-                                                                            : 20.0f * std::log10 (detector);
+        const auto levelDb = floorLevel (s.floorDb / 20.0f) > detector ? s.floorDb
+                                                                       : 20.0f * std::log10 (detector);
 
         const auto threshold = s.thresholdSmoother.step();
         const auto ratio = s.ratioSmoother.step();
@@ -149,7 +174,7 @@ public:
         if (s.saturationAmount > 0.0f)
             saturate (left, right);
 
-        const auto reductionGain = static_cast<SampleType> (std::pow (10.0f, s.gainReduction / -20.0f));
+        const auto reductionGain = static_cast<SampleType> (reductionGainOf (s.gainReduction / -20.0f));
         left *= reductionGain;
         right *= reductionGain;
 
@@ -203,6 +228,7 @@ private:
     }
 
     std::unique_ptr<FetState> state;
+    CachedPowerOfTen floorLevel, reductionGainOf;
 };
 
 } // namespace Compressor

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace
@@ -259,6 +260,33 @@ namespace
     {
         return std::pow (10.0, ((double) gainReductionDb - 0.2) / 20.0);
     }
+
+    /** A pure function of a float that remembers its result for the last argument: the needle's
+        arithmetic is asked about the same reduction sample after sample while nothing is reduced.
+    */
+    template <typename Function>
+    class LastResultOf
+    {
+    public:
+        explicit LastResultOf (Function f) : function (f) {}
+
+        auto operator() (float argument) noexcept
+        {
+            // Arguments that compare equal (at most +0 and -0) give equal results here; NaN never matches.
+            if (! (argument == lastArgument))
+            {
+                lastArgument = argument;
+                lastResult = function (argument);
+            }
+
+            return lastResult;
+        }
+
+    private:
+        Function function;
+        float lastArgument = std::numeric_limits<float>::quiet_NaN();
+        decltype (std::declval<Function>() (0.0f)) lastResult {};
+    };
 
     void processWithGain (juce::dsp::Gain<float>& gain, juce::AudioBuffer<float>& buffer) noexcept
     {
@@ -532,11 +560,11 @@ void QuorlinAudioProcessor::runCompressor (juce::AudioBuffer<float>& buffer, int
         auto* left = buffer.getWritePointer (0);
         auto* right = stereo ? buffer.getWritePointer (1) : nullptr;
         auto needle = gainReductionNeedle.load();
+        LastResultOf needleTargetFor ([] (float reductionDb) { return needlePosition (needleGain (reductionDb)); });
 
         forEachFrame (left, right, buffer.getNumSamples(), [&]
         {
-            const auto target = compressorOn ? needlePosition (needleGain (compressor.getGainReductionDb()))
-                                             : fixedNeedleTarget;
+            const auto target = compressorOn ? needleTargetFor (compressor.getGainReductionDb()) : fixedNeedleTarget;
             needle = 0.9999f * needle + 0.0001f * target;
             gainReductionNeedle.store (needle);
         });
@@ -556,10 +584,11 @@ void QuorlinAudioProcessor::runCompressor (juce::AudioBuffer<float>& buffer, int
 
     const auto numUpsampled = (int) upsampled.getNumSamples();
     float reductionSum = 0.0f;
+    LastResultOf reductionGainFor ([] (float reductionDb) { return needleGain (reductionDb); });
 
     forEachFrame (upsampled.getChannelPointer (0), stereo ? upsampled.getChannelPointer (1) : nullptr, numUpsampled, [&]
     {
-        reductionSum += compressorOn ? needleGain (compressor.getGainReductionDb()) : fixedReductionGain;
+        reductionSum += compressorOn ? reductionGainFor (compressor.getGainReductionDb()) : fixedReductionGain;
     });
 
     if (numUpsampled > 0)
