@@ -1,8 +1,9 @@
 #pragma once
 
+#include "LastResultOf.h"
+
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <memory>
 
 namespace BrassockCompEngine
@@ -61,30 +62,6 @@ struct OnePoleSmoother
 
         return current;
     }
-};
-
-/** 10^exponent in single precision that remembers its last result, for powers that the
-    compressor asks for again and again: its fixed floor, and a reduction that holds still.
-    The result is always that of std::pow for the exponent given.
-*/
-class CachedPowerOfTen
-{
-public:
-    float operator() (float exponent) noexcept
-    {
-        // Exponents that compare equal (at most +0 and -0) have equal powers; NaN never matches.
-        if (! (exponent == lastExponent))
-        {
-            lastExponent = exponent;
-            lastPower = std::pow (10.0f, exponent);
-        }
-
-        return lastPower;
-    }
-
-private:
-    float lastExponent = std::numeric_limits<float>::quiet_NaN();
-    float lastPower = 1.0f;
 };
 
 /** The complete state of a Fet compressor. */
@@ -203,24 +180,37 @@ public:
     FetState& getState() noexcept                          { return *state; }
 
 private:
+    /** How strongly, and with which curvature, the saturation blends in its tanh curve. */
+    struct SaturationCurve
+    {
+        float blendAmount, curvature;
+    };
+
+    static SaturationCurve saturationCurveFor (float amount) noexcept
+    {
+        const auto blendAmount = std::sqrt (std::max (0.0f, amount));
+        return { blendAmount, std::tanh (amount * blendAmount / 20.0f) };
+    }
+
+    static float powerOfTen (float exponent) noexcept   { return std::pow (10.0f, exponent); }
+
     // Blends in a tanh curve scaled by the pair's average level so that its slope at zero
     // is 1, more of it the more the signal is being reduced (fully from 12 dB on).
-    void saturate (SampleType& left, SampleType& right) const noexcept
+    void saturate (SampleType& left, SampleType& right) noexcept
     {
         const auto average = (std::abs (left) + std::abs (right)) * SampleType (0.5);
 
         if (! (average > SampleType (1.0e-10)))
             return;
 
-        const auto amount = state->saturationAmount * std::min (1.0f, state->gainReduction / 12.0f);
-        const auto blendAmount = std::sqrt (std::max (0.0f, amount));
-        const auto curvature = std::tanh (amount * blendAmount / 20.0f);
+        // An amount of -0 gives a curvature of -0 instead of +0, which the test below refuses alike.
+        const auto curve = saturationCurve (state->saturationAmount * std::min (1.0f, state->gainReduction / 12.0f));
 
-        if (! (std::abs (curvature) > 1.0e-10f))
+        if (! (std::abs (curve.curvature) > 1.0e-10f))
             return;
 
-        const auto blend = static_cast<SampleType> (blendAmount);
-        const auto t = static_cast<SampleType> (curvature);
+        const auto blend = static_cast<SampleType> (curve.blendAmount);
+        const auto t = static_cast<SampleType> (curve.curvature);
         const auto shape = [average, t] (SampleType x) { return std::tanh (t * x / average) * average / t; };
 
         left = left * (SampleType (1) - blend) + shape (left) * blend;
@@ -228,7 +218,11 @@ private:
     }
 
     std::unique_ptr<FetState> state;
-    CachedPowerOfTen floorLevel, reductionGainOf;
+
+    // The floor never moves, and the reduction (and with it the saturation curve, which stops
+    // changing from 12 dB on) often holds still from one sample to the next.
+    LastResultOf<float> floorLevel { powerOfTen }, reductionGainOf { powerOfTen };
+    LastResultOf<SaturationCurve> saturationCurve { saturationCurveFor };
 };
 
 } // namespace Compressor

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <utility>
 #include <vector>
 
 namespace
@@ -260,33 +259,6 @@ namespace
     {
         return std::pow (10.0, ((double) gainReductionDb - 0.2) / 20.0);
     }
-
-    /** A pure function of a float that remembers its result for the last argument: the needle's
-        arithmetic is asked about the same reduction sample after sample while nothing is reduced.
-    */
-    template <typename Function>
-    class LastResultOf
-    {
-    public:
-        explicit LastResultOf (Function f) : function (f) {}
-
-        auto operator() (float argument) noexcept
-        {
-            // Arguments that compare equal (at most +0 and -0) give equal results here; NaN never matches.
-            if (! (argument == lastArgument))
-            {
-                lastArgument = argument;
-                lastResult = function (argument);
-            }
-
-            return lastResult;
-        }
-
-    private:
-        Function function;
-        float lastArgument = std::numeric_limits<float>::quiet_NaN();
-        decltype (std::declval<Function>() (0.0f)) lastResult {};
-    };
 
     void processWithGain (juce::dsp::Gain<float>& gain, juce::AudioBuffer<float>& buffer) noexcept
     {
@@ -551,7 +523,8 @@ void QuorlinAudioProcessor::runCompressor (juce::AudioBuffer<float>& buffer, int
         }
     };
 
-    // With the compressor off its reduction stands still, so the needle's target does too.
+    // With the compressor off its reduction stands still, so the needle's target does too. With it
+    // on, the needle's arithmetic is worked out again only when the reduction has moved.
     const auto fixedReductionGain = needleGain (compressor.getGainReductionDb());
     const auto fixedNeedleTarget = needlePosition (fixedReductionGain);
 
@@ -560,7 +533,7 @@ void QuorlinAudioProcessor::runCompressor (juce::AudioBuffer<float>& buffer, int
         auto* left = buffer.getWritePointer (0);
         auto* right = stereo ? buffer.getWritePointer (1) : nullptr;
         auto needle = gainReductionNeedle.load();
-        LastResultOf needleTargetFor ([] (float reductionDb) { return needlePosition (needleGain (reductionDb)); });
+        LastResultOf<float> needleTargetFor { [] (float reductionDb) { return needlePosition (needleGain (reductionDb)); } };
 
         forEachFrame (left, right, buffer.getNumSamples(), [&]
         {
@@ -584,7 +557,7 @@ void QuorlinAudioProcessor::runCompressor (juce::AudioBuffer<float>& buffer, int
 
     const auto numUpsampled = (int) upsampled.getNumSamples();
     float reductionSum = 0.0f;
-    LastResultOf reductionGainFor ([] (float reductionDb) { return needleGain (reductionDb); });
+    LastResultOf<double> reductionGainFor { [] (float reductionDb) { return needleGain (reductionDb); } };
 
     forEachFrame (upsampled.getChannelPointer (0), stereo ? upsampled.getChannelPointer (1) : nullptr, numUpsampled, [&]
     {
