@@ -106,6 +106,22 @@ namespace
             expectSameState();
         }
 
+        /** Runs a chunk through the lane models' own processSample, as a mono block or a model that
+            cannot share the lanes would, so that the next chunk takes up their state from there.
+        */
+        void runOnTheirOwn (const std::vector<float>& left, const std::vector<float>& right)
+        {
+            for (size_t i = 0; i < left.size(); ++i)
+            {
+                const auto expectedLeft = scalar[0].processSample ((double) left[i]);
+                const auto expectedRight = scalar[1].processSample ((double) right[i]);
+                ASSERT_EQ (bitsOf (lanes[0].processSample ((double) left[i])), bitsOf (expectedLeft));
+                ASSERT_EQ (bitsOf (lanes[1].processSample ((double) right[i])), bitsOf (expectedRight));
+            }
+
+            position += left.size();
+        }
+
         void expectSameState() const
         {
             for (size_t ch = 0; ch < 2; ++ch)
@@ -161,16 +177,17 @@ TEST (TwoLaneHysteresis, MatchesTheScalarModelForEverySlotAtTheHostAndHighestRat
     }
 }
 
-TEST (TwoLaneHysteresis, CarriesItsStateAcrossBlocksAndOversamplingChanges)
+TEST (TwoLaneHysteresis, CarriesItsStateAcrossBlocksOversamplingChangesAndTheScalarPath)
 {
     const auto signal = sweep (6000, highestModelRate, 1.5);
     const auto other = noise (6000, 0.8, 99);
 
-    struct Chunk { size_t length; double sampleRate; };
+    struct Chunk { size_t length; double sampleRate; bool inLanes; };
 
     const Chunk chunks[] = {
-        { 1, hostRate }, { 7, hostRate }, { 512, hostRate }, { 333, 8 * hostRate }, { 2, 8 * hostRate },
-        { 1024, 2 * hostRate }, { 1, 4 * hostRate }, { 2048, 4 * hostRate }, { 1000, hostRate }, { 1072, 8 * hostRate },
+        { 1, hostRate, true }, { 7, hostRate, true }, { 512, hostRate, true }, { 333, 8 * hostRate, true },
+        { 2, 8 * hostRate, true }, { 100, 8 * hostRate, false }, { 924, 2 * hostRate, true }, { 1, 4 * hostRate, true },
+        { 2048, 4 * hostRate, true }, { 1000, hostRate, false }, { 1072, 8 * hostRate, true },
     };
 
     LanesAgainstScalar models (makeModel (slotSettings[0], hostRate), makeModel (slotSettings[6], hostRate));
@@ -179,7 +196,13 @@ TEST (TwoLaneHysteresis, CarriesItsStateAcrossBlocksAndOversamplingChanges)
     for (const auto& chunk : chunks)
     {
         models.setSampleRate (chunk.sampleRate);
-        models.run (slice (signal, start, chunk.length), slice (other, start, chunk.length));
+        const auto left = slice (signal, start, chunk.length), right = slice (other, start, chunk.length);
+
+        if (chunk.inLanes)
+            models.run (left, right);
+        else
+            models.runOnTheirOwn (left, right);
+
         start += chunk.length;
     }
 
