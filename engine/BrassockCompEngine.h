@@ -203,7 +203,8 @@ private:
         if (! (average > SampleType (1.0e-10)))
             return;
 
-        // An amount of -0 gives a curvature of -0 instead of +0, which the test below refuses alike.
+        // The curve remembered for an amount of +0 also serves -0 and the other way round: their
+        // curvatures, +0 and -0, are refused alike by the test below.
         const auto curve = saturationCurve (state->saturationAmount * std::min (1.0f, state->gainReduction / 12.0f));
 
         if (! (std::abs (curve.curvature) > 1.0e-10f))

@@ -102,7 +102,7 @@ TwoLaneHysteresis::Rate TwoLaneHysteresis::rate (DoublePair M, DoublePair H, Dou
     const auto delta = select (rising, one, -one);
 
     // The sign of Mdiff equals delta: positive while rising, negative while falling (never for 0 or NaN).
-    const auto signMatches = (Mdiff > zero & rising) | (Mdiff < zero).andNot (rising);
+    const auto signMatches = ((Mdiff > zero) & rising) | (Mdiff < zero).andNot (rising);
     const auto deltaM = select (signMatches, one, zero);
 
     const auto kappa = nc * deltaM;
