@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LastResultOf.h"
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -131,8 +133,8 @@ public:
         const auto detector = static_cast<float> (s.sideChainEnabled ? std::abs (sideChain)
                                                                      : (std::abs (left) + std::abs (right)) * SampleType (0.5));
 
-        const auto levelDb = std::pow (10.0f, s.floorDb / 20.0f) > detector ? s.floorDb
-                                                                            : 20.0f * std::log10 (detector);
+        const auto levelDb = floorLevel (s.floorDb / 20.0f) > detector ? s.floorDb
+                                                                       : 20.0f * std::log10 (detector);
 
         const auto threshold = s.thresholdSmoother.step();
         const auto ratio = s.ratioSmoother.step();
@@ -149,7 +151,7 @@ public:
         if (s.saturationAmount > 0.0f)
             saturate (left, right);
 
-        const auto reductionGain = static_cast<SampleType> (std::pow (10.0f, s.gainReduction / -20.0f));
+        const auto reductionGain = static_cast<SampleType> (reductionGainOf (s.gainReduction / -20.0f));
         left *= reductionGain;
         right *= reductionGain;
 
@@ -178,24 +180,38 @@ public:
     FetState& getState() noexcept                          { return *state; }
 
 private:
+    /** How strongly, and with which curvature, the saturation blends in its tanh curve. */
+    struct SaturationCurve
+    {
+        float blendAmount, curvature;
+    };
+
+    static SaturationCurve saturationCurveFor (float amount) noexcept
+    {
+        const auto blendAmount = std::sqrt (std::max (0.0f, amount));
+        return { blendAmount, std::tanh (amount * blendAmount / 20.0f) };
+    }
+
+    static float powerOfTen (float exponent) noexcept   { return std::pow (10.0f, exponent); }
+
     // Blends in a tanh curve scaled by the pair's average level so that its slope at zero
     // is 1, more of it the more the signal is being reduced (fully from 12 dB on).
-    void saturate (SampleType& left, SampleType& right) const noexcept
+    void saturate (SampleType& left, SampleType& right) noexcept
     {
         const auto average = (std::abs (left) + std::abs (right)) * SampleType (0.5);
 
         if (! (average > SampleType (1.0e-10)))
             return;
 
-        const auto amount = state->saturationAmount * std::min (1.0f, state->gainReduction / 12.0f);
-        const auto blendAmount = std::sqrt (std::max (0.0f, amount));
-        const auto curvature = std::tanh (amount * blendAmount / 20.0f);
+        // The curve remembered for an amount of +0 also serves -0 and the other way round: their
+        // curvatures, +0 and -0, are refused alike by the test below.
+        const auto curve = saturationCurve (state->saturationAmount * std::min (1.0f, state->gainReduction / 12.0f));
 
-        if (! (std::abs (curvature) > 1.0e-10f))
+        if (! (std::abs (curve.curvature) > 1.0e-10f))
             return;
 
-        const auto blend = static_cast<SampleType> (blendAmount);
-        const auto t = static_cast<SampleType> (curvature);
+        const auto blend = static_cast<SampleType> (curve.blendAmount);
+        const auto t = static_cast<SampleType> (curve.curvature);
         const auto shape = [average, t] (SampleType x) { return std::tanh (t * x / average) * average / t; };
 
         left = left * (SampleType (1) - blend) + shape (left) * blend;
@@ -203,6 +219,11 @@ private:
     }
 
     std::unique_ptr<FetState> state;
+
+    // The floor never moves, and the reduction (and with it the saturation curve, which stops
+    // changing from 12 dB on) often holds still from one sample to the next.
+    LastResultOf<float> floorLevel { powerOfTen }, reductionGainOf { powerOfTen };
+    LastResultOf<SaturationCurve> saturationCurve { saturationCurveFor };
 };
 
 } // namespace Compressor

@@ -59,7 +59,9 @@ HysteresisProcessing::Rate HysteresisProcessing::rate (double M, double H, doubl
 
 double HysteresisProcessing::NR (double H, double Hdot) noexcept
 {
-    if (iterations <= 0)
+    const auto passes = newtonPassesFor (iterations);
+
+    if (passes == 0)
         return prevM;
 
     const auto fPrev = rate (prevM, prevH, prevHdot).value;
@@ -74,8 +76,6 @@ double HysteresisProcessing::NR (double H, double Hdot) noexcept
     };
 
     // No convergence test: a fixed amount of work per sample, unrolled in passes of four.
-    const auto passes = iterations / 4 + (iterations % 4 != 0 ? 1 : 0);
-
     for (int pass = 0; pass < passes; ++pass)
     {
         newtonStep();

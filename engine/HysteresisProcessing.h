@@ -46,6 +46,17 @@ public:
     /** One implicit trapezoidal step of dM/dt = f(M, H, Hdot), solved by Newton-Raphson. */
     double NR (double H, double Hdot) noexcept;
 
+    /** The passes of four Newton-Raphson steps that NR runs for an iteration count: none for a
+        count of 0 or less, otherwise the count rounded up to a multiple of four, in fours.
+    */
+    static int newtonPassesFor (int numIterations) noexcept
+    {
+        if (numIterations <= 0)
+            return 0;
+
+        return numIterations / 4 + (numIterations % 4 != 0 ? 1 : 0);
+    }
+
     /** L(Q), L'(Q) and L''(Q), sharing one tanh. Near zero the closed forms cancel
         catastrophically, so a short series is used instead.
     */

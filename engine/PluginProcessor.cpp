@@ -523,7 +523,8 @@ void QuorlinAudioProcessor::runCompressor (juce::AudioBuffer<float>& buffer, int
         }
     };
 
-    // With the compressor off its reduction stands still, so the needle's target does too.
+    // With the compressor off its reduction stands still, so the needle's target does too. With it
+    // on, the needle's arithmetic is worked out again only when the reduction has moved.
     const auto fixedReductionGain = needleGain (compressor.getGainReductionDb());
     const auto fixedNeedleTarget = needlePosition (fixedReductionGain);
 
@@ -532,11 +533,11 @@ void QuorlinAudioProcessor::runCompressor (juce::AudioBuffer<float>& buffer, int
         auto* left = buffer.getWritePointer (0);
         auto* right = stereo ? buffer.getWritePointer (1) : nullptr;
         auto needle = gainReductionNeedle.load();
+        LastResultOf<float> needleTargetFor { [] (float reductionDb) { return needlePosition (needleGain (reductionDb)); } };
 
         forEachFrame (left, right, buffer.getNumSamples(), [&]
         {
-            const auto target = compressorOn ? needlePosition (needleGain (compressor.getGainReductionDb()))
-                                             : fixedNeedleTarget;
+            const auto target = compressorOn ? needleTargetFor (compressor.getGainReductionDb()) : fixedNeedleTarget;
             needle = 0.9999f * needle + 0.0001f * target;
             gainReductionNeedle.store (needle);
         });
@@ -556,10 +557,11 @@ void QuorlinAudioProcessor::runCompressor (juce::AudioBuffer<float>& buffer, int
 
     const auto numUpsampled = (int) upsampled.getNumSamples();
     float reductionSum = 0.0f;
+    LastResultOf<double> reductionGainFor { [] (float reductionDb) { return needleGain (reductionDb); } };
 
     forEachFrame (upsampled.getChannelPointer (0), stereo ? upsampled.getChannelPointer (1) : nullptr, numUpsampled, [&]
     {
-        reductionSum += compressorOn ? needleGain (compressor.getGainReductionDb()) : fixedReductionGain;
+        reductionSum += compressorOn ? reductionGainFor (compressor.getGainReductionDb()) : fixedReductionGain;
     });
 
     if (numUpsampled > 0)

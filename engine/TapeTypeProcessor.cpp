@@ -1,5 +1,7 @@
 #include "TapeTypeProcessor.h"
 
+#include "TwoLaneHysteresis.h"
+
 #include <BinaryData.h>
 
 namespace
@@ -123,13 +125,22 @@ void TapeTypeProcessor::process (juce::AudioBuffer<float>& buffer) noexcept
     const auto modelChannels = juce::jmin ((size_t) numChannels, upsampled.getNumChannels());
     const auto modelSamples = upsampled.getNumSamples();
 
-    for (size_t ch = 0; ch < modelChannels; ++ch)
+    if (modelChannels == 2 && TwoLaneHysteresis::canRunTogether (hysteresis[0], hysteresis[1]))
     {
-        auto& model = hysteresis[ch];
-        auto* samples = upsampled.getChannelPointer (ch);
+        TwoLaneHysteresis (hysteresis[0], hysteresis[1]).process (upsampled.getChannelPointer (0),
+                                                                 upsampled.getChannelPointer (1),
+                                                                 modelSamples);
+    }
+    else
+    {
+        for (size_t ch = 0; ch < modelChannels; ++ch)
+        {
+            auto& model = hysteresis[ch];
+            auto* samples = upsampled.getChannelPointer (ch);
 
-        for (size_t i = 0; i < modelSamples; ++i)
-            samples[i] = (float) model.processSample ((double) samples[i]);
+            for (size_t i = 0; i < modelSamples; ++i)
+                samples[i] = (float) model.processSample ((double) samples[i]);
+        }
     }
 
     oversampler.processSamplesDown (oversamplerBlock);

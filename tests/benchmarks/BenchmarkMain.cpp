@@ -3,13 +3,17 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace
 {
-    /** The usual console output, plus each run's multiple of real time for the summary. */
+    /** The usual console output, plus a summary of each benchmark's multiple of real time: the
+        median over its repetitions, which a shared machine disturbs less than the mean.
+    */
     class SummaryReporter final : public benchmark::ConsoleReporter
     {
     public:
@@ -21,12 +25,22 @@ namespace
             {
                 const auto counter = run.counters.find ("xRealTime");
 
-                if (counter != run.counters.end())
-                    realTime[run.benchmark_name()] = counter->second.value;
+                if (run.error_occurred || counter == run.counters.end())
+                    continue;
+
+                const auto name = run.run_name.function_name + "/" + run.run_name.args;
+
+                // With --benchmark_report_aggregates_only only the aggregates arrive.
+                if (run.run_type == Run::RT_Iteration)
+                    realTime[name].push_back (counter->second.value);
+                else if (run.aggregate_name == "median")
+                    reportedMedians[name] = counter->second.value;
             }
         }
 
-        /** The whole processor against the bare hysteresis arithmetic, per oversampling choice. */
+        /** The whole processor and the two-lane model against the bare scalar hysteresis
+            arithmetic, per oversampling choice.
+        */
         void printSummary() const
         {
             const char* labels[] = { "off", "2x", "4x", "8x" };
@@ -35,26 +49,50 @@ namespace
             for (int index = 0; index < 4; ++index)
             {
                 const auto suffix = "/os:" + std::to_string (index);
-                const auto processor = realTime.find ("BM_Processor" + suffix);
-                const auto floor = realTime.find ("BM_HysteresisFloor" + suffix);
+                const auto processor = medianOf ("BM_Processor" + suffix);
+                const auto floor = medianOf ("BM_HysteresisFloor" + suffix);
+                const auto twoLanes = medianOf ("BM_HysteresisTwoLanes" + suffix);
 
-                if (processor == realTime.end() || floor == realTime.end())
+                if (processor <= 0.0 || floor <= 0.0)
                     continue;
 
                 if (! header)
                 {
-                    std::printf ("\nStereo at 48 kHz, multiples of real time\n");
-                    std::printf ("%-5s %12s %18s %18s\n", "os", "processor", "hysteresis floor", "time / floor");
+                    std::printf ("\nStereo at 48 kHz, multiples of real time (medians); floor: the scalar model, two channels\n");
+                    std::printf ("%-5s %10s %8s %10s %15s %16s\n", "os", "processor", "floor", "two-lane", "processor time", "two-lane time");
+                    std::printf ("%-5s %10s %8s %10s %15s %16s\n", "", "", "", "model", "/ floor time", "/ floor time");
                     header = true;
                 }
 
-                std::printf ("%-5s %12.1f %18.1f %18.2f\n", labels[index], processor->second, floor->second,
-                             floor->second / processor->second);
+                std::printf ("%-5s %10.1f %8.1f %10.1f %15.2f %16.2f\n", labels[index], processor, floor, twoLanes,
+                             floor / processor, twoLanes > 0.0 ? floor / twoLanes : 0.0);
             }
         }
 
     private:
-        std::map<std::string, double> realTime;
+        /** The median of a benchmark's repetitions, or 0 when it did not run. */
+        double medianOf (const std::string& name) const
+        {
+            if (const auto reported = reportedMedians.find (name); reported != reportedMedians.end())
+                return reported->second;
+
+            const auto found = realTime.find (name);
+
+            if (found == realTime.end() || found->second.empty())
+                return 0.0;
+
+            auto values = found->second;
+            const auto middle = values.begin() + (std::ptrdiff_t) (values.size() / 2);
+            std::nth_element (values.begin(), middle, values.end());
+
+            if (values.size() % 2 != 0)
+                return *middle;
+
+            return 0.5 * (*middle + *std::max_element (values.begin(), middle));
+        }
+
+        std::map<std::string, std::vector<double>> realTime;
+        std::map<std::string, double> reportedMedians;
     };
 }
 

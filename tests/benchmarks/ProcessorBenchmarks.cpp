@@ -1,9 +1,15 @@
+#include "engine/TwoLaneHysteresis.h"
 #include "tests/TestSupport.h"
 
 #include <benchmark/benchmark.h>
 
-// The whole processor against the floor its hysteresis arithmetic sets: two channels of the tape
-// model at the oversampled rate, for the same amount of host audio. BenchmarkMain prints the ratio.
+#include <algorithm>
+#include <array>
+#include <vector>
+
+// The whole processor against the floor its hysteresis arithmetic sets: two channels of the scalar
+// tape model at the oversampled rate, for the same amount of host audio; and the two-lane model that
+// the stereo stage runs instead. BenchmarkMain prints the ratios.
 
 namespace
 {
@@ -47,39 +53,73 @@ static void BM_Processor (benchmark::State& state)
 }
 BENCHMARK (BM_Processor)->ArgName ("os")->DenseRange (0, 3);
 
-// The bare model arithmetic: the Type A settings, two channels, 2^os times the host rate.
+namespace
+{
+    /** Two models with the Type A settings at 2^os times the host rate, and one block of their field. */
+    struct FloorSetUp
+    {
+        explicit FloorSetUp (int oversamplingIndex)
+        {
+            const auto modelRate = hostRate * (1 << oversamplingIndex);
+            const auto samplesPerChannel = hostBlockSize << oversamplingIndex;
+
+            for (auto& model : models)
+            {
+                model.setParameters ((double) 0.65f, (double) 0.7f, (double) 0.82f);
+                model.setSolver (4);
+                model.setSampleRate (modelRate);
+            }
+
+            // A -12 dBFS sine after the stage's input gain of 0.3.
+            for (int i = 0; i < samplesPerChannel; ++i)
+                field.push_back (0.3 * 0.25 * std::sin (juce::MathConstants<double>::twoPi * 440.0 * i / modelRate));
+        }
+
+        std::array<HysteresisProcessing, 2> models;
+        std::vector<double> field;
+    };
+}
+
+// The bare scalar model arithmetic, for the same amount of host audio as the processor.
 static void BM_HysteresisFloor (benchmark::State& state)
 {
-    const auto factor = 1 << state.range (0);
-    const auto modelRate = hostRate * factor;
-    const auto samplesPerChannel = hostBlockSize * factor;
+    FloorSetUp setUp ((int) state.range (0));
+    auto& models = setUp.models;
+    const auto& field = setUp.field;
 
-    std::array<HysteresisProcessing, 2> models;
-    std::vector<double> field ((size_t) samplesPerChannel);
-
-    for (auto& model : models)
-    {
-        model.setParameters ((double) 0.65f, (double) 0.7f, (double) 0.82f);
-        model.setSolver (4);
-        model.setSampleRate (modelRate);
-    }
-
-    // A -12 dBFS sine after the stage's input gain of 0.3.
-    for (int i = 0; i < samplesPerChannel; ++i)
-        field[(size_t) i] = 0.3 * 0.25 * std::sin (juce::MathConstants<double>::twoPi * 440.0 * i / modelRate);
-
+    // The channels alternate sample by sample, so that one channel's work can overlap the other's
+    // long chains of divisions and tanh, as it could in any scalar form of the stage.
     for (auto _ : state)
     {
-        for (auto& model : models)
+        for (const auto H : field)
         {
-            for (const auto H : field)
-            {
-                auto M = model.processSample (H);
-                benchmark::DoNotOptimize (M);
-            }
+            auto left = models[0].processSample (H);
+            auto right = models[1].processSample (H);
+            benchmark::DoNotOptimize (left);
+            benchmark::DoNotOptimize (right);
         }
     }
 
     reportRealTime (state);
 }
 BENCHMARK (BM_HysteresisFloor)->ArgName ("os")->DenseRange (0, 3);
+
+// The same two models and field in the stereo stage's two-lane form, on float samples as in the stage.
+static void BM_HysteresisTwoLanes (benchmark::State& state)
+{
+    FloorSetUp setUp ((int) state.range (0));
+    const std::vector<float> input (setUp.field.begin(), setUp.field.end());
+    auto left = input, right = input;
+
+    for (auto _ : state)
+    {
+        std::copy (input.begin(), input.end(), left.begin());
+        std::copy (input.begin(), input.end(), right.begin());
+        TwoLaneHysteresis (setUp.models[0], setUp.models[1]).process (left.data(), right.data(), input.size());
+        benchmark::DoNotOptimize (left.data());
+        benchmark::DoNotOptimize (right.data());
+    }
+
+    reportRealTime (state);
+}
+BENCHMARK (BM_HysteresisTwoLanes)->ArgName ("os")->DenseRange (0, 3);
