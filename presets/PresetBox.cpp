@@ -190,6 +190,27 @@ namespace
             return from;
         };
 
+        // Inside a tag the parser passes over comments and instructions as it does over spaces.
+        const auto skipParserSpace = [&] (const char* from)
+        {
+            for (;;)
+            {
+                from = skipSpace (from);
+
+                if (startsWith (from, "<!--"))      from = after (from + 4, "-->");
+                else if (startsWith (from, "<?"))   from = after (from + 2, "?>");
+                else                                return from;
+            }
+        };
+
+        // One whole character, as the parser reads it.
+        const auto nextCharacter = [&] (const char* from)
+        {
+            const auto lead = static_cast<unsigned char> (*from);
+            const auto length = lead < 0x80 ? 1 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+            return juce::jmin (end, from + length);
+        };
+
         int depth = 0;
         bool insideRoot = false;
 
@@ -225,17 +246,28 @@ namespace
             }
 
             insideRoot = true;
-            const auto* nameStart = skipSpace (p + 1);
+            const auto* nameStart = p + 1;
             p = skipName (nameStart);
 
-            if (p != nameStart && ! isPlainXmlName (nameStart, p))
+            // Without a name right after the '<' the parser looks for one further on; without one
+            // there it makes no element.
+            if (p == nameStart)
+            {
+                nameStart = skipParserSpace (nameStart);
+                p = skipName (nameStart);
+
+                if (p == nameStart)
+                    continue;
+            }
+
+            if (! isPlainXmlName (nameStart, p))
                 return false;
 
             // The parser opens an element only when its tag ends in a plain '>'; any other
             // trouble in the tag leaves an element without children.
             for (int attributes = 0;; ++attributes)
             {
-                p = skipSpace (p);
+                p = skipParserSpace (p);
 
                 if (p < end && *p == '>')
                 {
@@ -259,12 +291,16 @@ namespace
                 if (! isPlainXmlName (attributeStart, p))
                     return false;
 
-                p = skipSpace (p);
+                p = skipParserSpace (p);
 
-                if (p >= end || *p != '=')
+                // The parser takes the next character, whatever it is, before it looks at it.
+                const auto isEquals = p < end && *p == '=';
+                p = p < end ? nextCharacter (p) : p;
+
+                if (! isEquals)
                     break;
 
-                p = skipSpace (p + 1);
+                p = skipParserSpace (p);
 
                 if (p >= end || (*p != '"' && *p != '\''))
                     break;

@@ -317,6 +317,9 @@ TEST_F (StoredState, PresetsThatTheParserCannotReadQuicklyAreRefused)
         // An unknown entity makes the parser jump to the next ';', out of the quoted value.
         { "an entity that XML does not know", presetText ("  <PARAM id=\"knob1\" value=\"12\" note=\"a&b\"/>x;\"<?pi?>y\r\n") },
         { "an entity of unknown elements",   presetText (param + "&<a><a><a>;") },
+        // The parser eats the '<' after a name without '=', so what follows is no section.
+        { "a section that is none",          presetText ("  <PARAM id<![CDATA[ x<?pi?>y\r\n") },
+        { "comments inside tags",            presetText (param + [] { std::string s; for (int i = 0; i < 40; ++i) s += "<a <!-- -->>"; return s; }()) },
     };
 
     for (const auto& c : cases)
