@@ -7,6 +7,7 @@ packages=(
     juce-modules-source
     libgtest-dev libbenchmark-dev
     xvfb xauth
+    fonts-dejavu-core
 )
 
 run_as_root() {
