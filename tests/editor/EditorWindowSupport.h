@@ -1,0 +1,123 @@
+#pragma once
+
+#include "EditorTestSupport.h"
+#include "editor/PluginEditor.h"
+#include "presets/PresetBox.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace EditorWindowSupport
+{
+    /** The folder the test run gives the editor for its settings file. */
+    inline juce::File settingsFolder()
+    {
+        return juce::File (juce::SystemStats::getEnvironmentVariable ("VASTREL_SETTINGS_FOLDER", {}));
+    }
+
+    inline juce::File settingsFileOnDisk()
+    {
+        return settingsFolder().getChildFile ("VastrelV3.settings");
+    }
+
+    /** Writes a settings file as the framework writes one, with the given values. */
+    inline void writeSettings (const juce::StringPairArray& values)
+    {
+        juce::PropertiesFile file (QuorlinAudioProcessorEditor::settingsOptions());
+
+        for (const auto& key : values.getAllKeys())
+            file.setValue (key, values[key]);
+
+        ASSERT_TRUE (file.save());
+    }
+
+    /** What the settings file on disk holds for a key, or an empty text. */
+    inline juce::String storedSetting (const juce::String& key)
+    {
+        juce::PropertiesFile file (settingsFileOnDisk(), QuorlinAudioProcessorEditor::settingsOptions());
+        return file.getValue (key);
+    }
+
+    /** Runs every message posted so far and those they post in turn: a click that was
+        triggered, then the undo step it left pending.
+    */
+    inline void runPendingMessages()
+    {
+        for (auto round = 0; round < 3; ++round)
+        {
+            auto done = std::make_shared<bool> (false);
+            juce::MessageManager::callAsync ([done] { *done = true; });
+
+            for (auto attempt = 0; attempt < 2000 && ! *done; ++attempt)
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
+
+            ASSERT_TRUE (*done);
+        }
+    }
+
+    /** A fresh processor with an empty preset folder and no settings file; the editor is opened
+        by the test.
+    */
+    class EditorTest : public ::testing::Test
+    {
+    protected:
+        void SetUp() override
+        {
+            ASSERT_TRUE (settingsFolder().getFullPathName().startsWith ("/tmp/"));
+            settingsFolder().deleteRecursively();
+            presetFolder().deleteRecursively();
+            processor = std::make_unique<QuorlinAudioProcessor>();
+        }
+
+        void TearDown() override
+        {
+            editor.reset();
+            processor.reset();
+        }
+
+        QuorlinAudioProcessorEditor& open()
+        {
+            editor = std::make_unique<QuorlinAudioProcessorEditor> (*processor);
+            return *editor;
+        }
+
+        void close()  { editor.reset(); }
+
+        static juce::File presetFolder()  { return ProcessorPresetManager::defaultPresetFolder(); }
+
+        juce::RangedAudioParameter& parameter (const char* id)  { return *processor->apvts->getParameter (id); }
+
+        float value (const char* id)  { return processor->apvts->getRawParameterValue (id)->load(); }
+
+        /** Sets a parameter as host automation does, without a gesture. */
+        void automate (const char* id, float plainValue)
+        {
+            auto& p = parameter (id);
+            p.setValueNotifyingHost (p.convertTo0to1 (plainValue));
+        }
+
+        juce::Slider& knob (int number)  { return *editor->knobSliders[(size_t) number - 1]; }
+
+        /** A knob turned as a drag turns it: gesture, new value, end of gesture. */
+        void drag (int number, double newValue)
+        {
+            {
+                juce::Slider::ScopedDragNotification gesture (knob (number));
+                knob (number).setValue (newValue, juce::sendNotificationSync);
+            }
+
+            runPendingMessages();
+        }
+
+        /** A click on a switch or button as the framework delivers it, and what follows it. */
+        static void click (juce::Button& button)
+        {
+            button.triggerClick();
+            runPendingMessages();
+        }
+
+        std::unique_ptr<QuorlinAudioProcessor> processor;
+        std::unique_ptr<QuorlinAudioProcessorEditor> editor;
+    };
+}
