@@ -232,7 +232,7 @@ QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor&
 
     bypassOverlayShown = isPowerOff();
 
-    for (auto* parameter : audioProcessor.getParameters())
+    for (auto* parameter : getGestureParameters())
         parameter->addListener (this);
 
     startTimer (33);
@@ -240,7 +240,7 @@ QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor&
 
 QuorlinAudioProcessorEditor::~QuorlinAudioProcessorEditor()
 {
-    for (auto* parameter : audioProcessor.getParameters())
+    for (auto* parameter : getGestureParameters())
         parameter->removeListener (this);
 
     cancelPendingUpdate();
@@ -310,6 +310,37 @@ void QuorlinAudioProcessorEditor::setUpSwitches()
         button->onClick = [this] { saveUndoState(); };
         addAndMakeVisible (*button);
     }
+
+    for (auto* button : { &eqButton, &compButton, &powerButton, &typeAButton, &typeBButton, &typeCButton, &typeDButton })
+        button->onStateChange = [this, button] { switchStateChanged (*button); };
+}
+
+// A switch's binding changes its parameter inside the click, and a switch that follows a change
+// of another type switch changes its own as well, so a switch's step starts when the user
+// presses it (with the mouse, a key or an accessibility client), and ends when it comes up.
+void QuorlinAudioProcessorEditor::switchStateChanged (juce::Button& button)
+{
+    if (button.getState() != juce::Button::buttonDown)
+    {
+        triggerAsyncUpdate();
+        return;
+    }
+
+    if (gesturesUnderWay == 0)
+        finishUndoStep();
+
+    beginUndoStep();
+}
+
+std::vector<juce::AudioProcessorParameter*> QuorlinAudioProcessorEditor::getGestureParameters() const
+{
+    std::vector<juce::AudioProcessorParameter*> parameters;
+
+    for (const auto* id : knobIds)
+        parameters.push_back (audioProcessor.apvts->getParameter (id));
+
+    parameters.push_back (audioProcessor.apvts->getParameter ("os"));
+    return parameters;
 }
 
 void QuorlinAudioProcessorEditor::bindControls()
@@ -349,8 +380,10 @@ void QuorlinAudioProcessorEditor::addTooltipListeners()
                                                                   &compareAButton, &compareBButton, &logoButton })
         controls.push_back (control);
 
+    // The box's text is a child that takes the pointer, so the box's listener hears it too.
     for (size_t i = 0; i < controls.size(); ++i)
-        controls[i]->addMouseListener (tooltipListeners.add (std::make_unique<TooltipMouseListener> (*this, tooltipTexts[i])), false);
+        controls[i]->addMouseListener (tooltipListeners.add (std::make_unique<TooltipMouseListener> (*this, tooltipTexts[i])),
+                                       controls[i] == &oversamplingBox);
 }
 
 //==============================================================================
@@ -501,7 +534,7 @@ void QuorlinAudioProcessorEditor::mouseDown (const juce::MouseEvent&)
 
     // The click is an action of its own, to be undone alone.
     finishUndoStep();
-    saveUndoState();
+    beginUndoStep();
 
     if (auto* power = audioProcessor.apvts->getParameter ("poweR power"))
         power->setValueNotifyingHost (1.0f);
@@ -510,6 +543,7 @@ void QuorlinAudioProcessorEditor::mouseDown (const juce::MouseEvent&)
 void QuorlinAudioProcessorEditor::toggleBypass()
 {
     finishUndoStep();
+    beginUndoStep();
     saveUndoState();
 
     if (auto* power = audioProcessor.apvts->getParameter ("poweR power"))
@@ -548,22 +582,23 @@ void QuorlinAudioProcessorEditor::tooltipSwitchClicked()
 //==============================================================================
 void QuorlinAudioProcessorEditor::saveUndoState()
 {
-    if (suppressSavePoints)
-        return;
-
-    if (currentSnapshot.isEmpty())
-        audioProcessor.getStateInformation (currentSnapshot);
-
     // Everything one click changes happens before this update arrives; a drag ends later.
-    triggerAsyncUpdate();
+    if (! currentSnapshot.isEmpty())
+        triggerAsyncUpdate();
+}
+
+void QuorlinAudioProcessorEditor::beginUndoStep()
+{
+    if (! suppressSavePoints && currentSnapshot.isEmpty())
+        audioProcessor.getStateInformation (currentSnapshot);
 }
 
 void QuorlinAudioProcessorEditor::parameterValueChanged (int, float)
 {
 }
 
-// The controls' bindings begin a gesture before they change a value, so the state taken here
-// still lacks the change.
+// The knobs' and the box's bindings begin a gesture before they change a value, and only for
+// the user's own drags and choices, so the state taken here is the one before the action.
 void QuorlinAudioProcessorEditor::parameterGestureChanged (int, bool gestureIsStarting)
 {
     if (! juce::MessageManager::existsAndIsCurrentThread())
@@ -572,7 +607,7 @@ void QuorlinAudioProcessorEditor::parameterGestureChanged (int, bool gestureIsSt
     if (gestureIsStarting)
     {
         ++gesturesUnderWay;
-        saveUndoState();
+        beginUndoStep();
     }
     else
     {
@@ -703,6 +738,7 @@ void QuorlinAudioProcessorEditor::showActiveSlot()
 void QuorlinAudioProcessorEditor::showPreviousPreset()
 {
     finishUndoStep();
+    beginUndoStep();
     saveUndoState();
 
     const auto presets = presetSelector->getFlatPresetList();
@@ -720,6 +756,7 @@ void QuorlinAudioProcessorEditor::showPreviousPreset()
 void QuorlinAudioProcessorEditor::showNextPreset()
 {
     finishUndoStep();
+    beginUndoStep();
     saveUndoState();
 
     const auto presets = presetSelector->getFlatPresetList();

@@ -31,9 +31,9 @@
     while the plug-in's power is off, help texts in the info line, the preset bar and the about
     box, and keeps its size and the help-text switch in its settings file.
 
-    Undo works in steps of one user action each: a save point keeps the state from before the
-    action's first change, and the step is recorded once the action is over (the end of a knob
-    drag, or when the click or change has been handled), and only when the state differs.
+    Undo works in steps of one user action each: a step keeps the state from before the action's
+    first change, and is recorded once the action is over (the end of a knob drag, or when the
+    click or change has been handled), and only when the state differs.
 */
 class QuorlinAudioProcessorEditor final : public juce::AudioProcessorEditor,
                                           public juce::Timer,
@@ -67,8 +67,9 @@ public:
     void resized() override;
     void timerCallback() override;
 
-    /** Records a save point: the state from before the user action under way. Further calls
-        while that action lasts belong to the same step.
+    /** Records a save point for the user action under way: its step, which holds the state
+        from before the action's first change, is kept once the action is over. Outside a user
+        action (a switch following host automation or a loaded state) there is nothing to record.
     */
     void saveUndoState();
 
@@ -164,6 +165,16 @@ private:
     void parameterGestureChanged (int parameterIndex, bool gestureIsStarting) override;
     void handleAsyncUpdate() override;
 
+    /** Starts the step of a user action: takes the state before its first change. Knobs and
+        the box start one when their binding begins a change gesture, switches when they are
+        pressed, and actions that set parameters themselves first thing.
+    */
+    void beginUndoStep();
+    void switchStateChanged (juce::Button&);
+
+    /** The parameters of the knobs and the box, whose gestures start undo steps. */
+    std::vector<juce::AudioProcessorParameter*> getGestureParameters() const;
+
     /** Records the step of the action that has ended, if it changed anything. */
     void finishUndoStep();
 
@@ -203,7 +214,7 @@ private:
     /** Handlers run while this is set take no save points. */
     bool suppressSavePoints = false;
 
-    /** Parameter change gestures begun and not yet ended: a knob drag. */
+    /** Gestures of the knobs and the box begun and not yet ended: a knob drag. */
     int gesturesUnderWay = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorlinAudioProcessorEditor)

@@ -21,14 +21,11 @@ namespace EditorWindowSupport
         return settingsFolder().getChildFile ("VastrelV3.settings");
     }
 
-    /** Writes a settings file as the framework writes one, with the given values. */
-    inline void writeSettings (const juce::StringPairArray& values)
+    /** Writes a settings file as the framework writes one, holding one value. */
+    inline void writeSetting (const juce::String& key, const juce::String& text)
     {
         juce::PropertiesFile file (QuorlinAudioProcessorEditor::settingsOptions());
-
-        for (const auto& key : values.getAllKeys())
-            file.setValue (key, values[key]);
-
+        file.setValue (key, text);
         ASSERT_TRUE (file.save());
     }
 
