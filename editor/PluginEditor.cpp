@@ -80,6 +80,51 @@ namespace
         return juce::jlimit (0.5, 1.5, stored);
     }
 
+    /** True when two state blocks give the same settings: the same root properties and the same
+        children, found by type and "id", with the same values. A block written from a loaded
+        preset can hold a value as text where the other holds a number, and in another order.
+    */
+    bool holdSameSettings (const juce::MemoryBlock& a, const juce::MemoryBlock& b)
+    {
+        const auto first = juce::ValueTree::readFromData (a.getData(), a.getSize());
+        const auto second = juce::ValueTree::readFromData (b.getData(), b.getSize());
+
+        if (! first.isValid() || ! second.isValid()
+            || ! first.hasType (second.getType()) || first.getNumChildren() != second.getNumChildren())
+            return false;
+
+        const auto sameProperties = [] (const juce::ValueTree& x, const juce::ValueTree& y)
+        {
+            if (x.getNumProperties() != y.getNumProperties())
+                return false;
+
+            for (int i = 0; i < x.getNumProperties(); ++i)
+            {
+                const auto name = x.getPropertyName (i);
+
+                if (! y.hasProperty (name) || x[name] != y[name])
+                    return false;
+            }
+
+            return true;
+        };
+
+        if (! sameProperties (first, second))
+            return false;
+
+        static const juce::Identifier idProperty ("id");
+
+        for (const auto& child : first)
+        {
+            const auto match = second.getChildWithProperty (idProperty, child[idProperty]);
+
+            if (! match.hasType (child.getType()) || ! sameProperties (child, match))
+                return false;
+        }
+
+        return true;
+    }
+
     juce::String sampleRateText (double sampleRate)
     {
         if (sampleRate <= 44100.0)   return "44.1k";
@@ -632,7 +677,7 @@ void QuorlinAudioProcessorEditor::finishUndoStep()
     juce::MemoryBlock now;
     audioProcessor.getStateInformation (now);
 
-    if (now != currentSnapshot)
+    if (! holdSameSettings (now, currentSnapshot))
     {
         undoStack.push_back (std::move (currentSnapshot));
 

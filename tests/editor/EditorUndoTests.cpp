@@ -54,19 +54,6 @@ namespace
             return block;
         }
     };
-
-    /** The brightest pixel of the image. */
-    juce::Colour brightestPixel (const juce::Image& image)
-    {
-        juce::Colour result;
-
-        for (int y = 0; y < image.getHeight(); ++y)
-            for (int x = 0; x < image.getWidth(); ++x)
-                if (image.getPixelAt (x, y).getBrightness() > result.getBrightness())
-                    result = image.getPixelAt (x, y);
-
-        return result;
-    }
 }
 
 TEST_F (EditorUndo, EachActionIsOneStepThatUndoTakesBackAlone)

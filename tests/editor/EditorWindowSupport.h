@@ -36,6 +36,43 @@ namespace EditorWindowSupport
         return file.getValue (key);
     }
 
+    /** A mouse event at a point of the component, as the framework delivers it. */
+    inline juce::MouseEvent mouseAt (juce::Component& component, juce::Point<float> position)
+    {
+        const auto now = juce::Time::getCurrentTime();
+
+        return { juce::Desktop::getInstance().getMainMouseSource(), position, juce::ModifierKeys::leftButtonModifier,
+                 juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                 juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
+                 juce::MouseInputSource::defaultTiltY, &component, &component, now, position, now, 1, false };
+    }
+
+    /** The brightest pixel of the image. */
+    inline juce::Colour brightestPixel (const juce::Image& image)
+    {
+        juce::Colour result;
+
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+                if (image.getPixelAt (x, y).getBrightness() > result.getBrightness())
+                    result = image.getPixelAt (x, y);
+
+        return result;
+    }
+
+    /** The mean brightness of every fourth pixel in both directions. */
+    inline float meanBrightness (const juce::Image& image)
+    {
+        double sum = 0.0;
+        int count = 0;
+
+        for (int y = 0; y < image.getHeight(); y += 4)
+            for (int x = 0; x < image.getWidth(); x += 4, ++count)
+                sum += image.getPixelAt (x, y).getBrightness();
+
+        return count > 0 ? (float) (sum / count) : 0.0f;
+    }
+
     /** Runs every message posted so far and those they post in turn: a click that was
         triggered, then the undo step it left pending.
     */
