@@ -1,4 +1,5 @@
 // The built VastrelV3.vst3, loaded through the module's real entry points as a VST3 host loads it.
+// Its editor opens in a window on the display (xvfb-run -a).
 
 #include "HostedPlugin.h"
 
@@ -253,4 +254,76 @@ TEST_F (HostedVastrel, StateWithClientBypassOnRestoresBypassAndParameters)
     EXPECT_NEAR (parameterFor (restored, "knob9").getValue(), 0.75f, 1.0e-6f);
     EXPECT_EQ (parameterFor (restored, "TypeC power").getValue(), 1.0f);
     EXPECT_EQ (parameterFor (restored, "TypeA power").getValue(), 1.0f);
+}
+
+namespace
+{
+    /** Lets the host's run loop and the plug-in's own messages run for a while. */
+    void runMessagesFor (int milliseconds)
+    {
+        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
+
+        while (juce::Time::getMillisecondCounter() < end)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+    }
+
+    juce::File settingsFileOfTheRun()
+    {
+        return juce::File (juce::SystemStats::getEnvironmentVariable ("VASTREL_SETTINGS_FOLDER", {})).getChildFile ("VastrelV3.settings");
+    }
+
+    juce::String storedSizeRatio()
+    {
+        juce::PropertiesFile::Options options;
+        options.applicationName = "VastrelV3";
+        juce::PropertiesFile file (settingsFileOfTheRun(), options);
+        return file.getValue ("sizeRatio");
+    }
+}
+
+TEST_F (HostedVastrel, EditorOpensOnTheDesktopResizesClosesAndOpensAgain)
+{
+    settingsFileOfTheRun().deleteFile();
+    ASSERT_TRUE (plugin().hasEditor());
+
+    struct Opening { int width, height; };
+
+    // The first opening has no settings file; the second opens at the size the first closed at.
+    for (const auto& expected : { Opening { 825, 639 }, Opening { 1650, 1278 } })
+    {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin().createEditorIfNeeded());
+        ASSERT_NE (editor, nullptr);
+
+        editor->setTopLeftPosition (20, 20);
+        editor->addToDesktop (0);
+        editor->setVisible (true);
+        runMessagesFor (300);
+
+        EXPECT_EQ (editor->getWidth(), expected.width);
+        EXPECT_EQ (editor->getHeight(), expected.height);
+
+        // The plug-in keeps the window's proportions; the height may round either way.
+        for (const auto width : { 550, 1650 })
+        {
+            editor->setSize (width, width * 852 / 1100);
+            runMessagesFor (200);
+            EXPECT_EQ (editor->getWidth(), width);
+            EXPECT_NEAR (editor->getHeight(), width * 852.0 / 1100.0, 1.0);
+        }
+
+        // As a host's window does: the editor goes while its window is still on the desktop.
+        editor.reset();
+        runMessagesFor (100);
+
+        // The plug-in's editor laid itself out at the last size and kept it when it closed.
+        EXPECT_EQ (storedSizeRatio(), "1.5");
+    }
+
+    // Still processing after its editors came and went.
+    plugin().prepareToPlay (sampleRate, blockSize);
+    juce::AudioBuffer<float> buffer (2, blockSize);
+    buffer.clear();
+    juce::MidiBuffer midi;
+    plugin().processBlock (buffer, midi);
+    plugin().releaseResources();
 }
