@@ -535,7 +535,28 @@ void QuorlinAudioProcessorEditor::paint (juce::Graphics& g)
 
     g.setOpacity (1.0f);
     backgroundImage = juce::ImageCache::getFromMemory (BinaryData::background_png, BinaryData::background_pngSize);
-    g.drawImage (backgroundImage, 0, barHeight, getWidth(), getHeight() - barHeight, 0, 0, 1100, 790);
+    drawArtwork (g, { 0, barHeight, getWidth(), getHeight() - barHeight });
+}
+
+// The meters repaint 30 times a second, and stretching the artwork under them is most of that
+// work: it is stretched once per size and screen scale, and the copy is drawn unscaled.
+void QuorlinAudioProcessorEditor::drawArtwork (juce::Graphics& g, juce::Rectangle<int> area)
+{
+    if (area.isEmpty() || ! backgroundImage.isValid())
+        return;
+
+    const auto pixelScale = g.getInternalContext().getPhysicalPixelScaleFactor();
+    const auto width = juce::roundToInt ((float) area.getWidth() * pixelScale);
+    const auto height = juce::roundToInt ((float) area.getHeight() * pixelScale);
+
+    if (stretchedArtwork.getWidth() != width || stretchedArtwork.getHeight() != height)
+    {
+        stretchedArtwork = juce::Image (juce::Image::RGB, width, height, false);
+        juce::Graphics stretched (stretchedArtwork);
+        stretched.drawImage (backgroundImage, 0, 0, width, height, 0, 0, 1100, 790);
+    }
+
+    g.drawImage (stretchedArtwork, area.toFloat());
 }
 
 //==============================================================================

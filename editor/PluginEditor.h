@@ -208,8 +208,12 @@ private:
     juce::PropertiesFile* settingsFile();
 
     bool isPowerOff() const;
+    void drawArtwork (juce::Graphics&, juce::Rectangle<int> area);
 
     std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> getDesignLayout();
+
+    /** The artwork stretched to the size it was last drawn at, in screen pixels. */
+    juce::Image stretchedArtwork;
 
     /** Handlers run while this is set take no save points. */
     bool suppressSavePoints = false;

@@ -3,6 +3,8 @@
 
 #include "EditorWindowSupport.h"
 
+#include <BinaryData.h>
+
 using namespace EditorWindowSupport;
 using Editor = QuorlinAudioProcessorEditor;
 
@@ -250,6 +252,45 @@ TEST_F (EditorWindow, PaintsTheBlackBarTheCaptionAndTheArtworkBelow)
     }
 
     EXPECT_GT (captionPixels, 10);
+}
+
+TEST_F (EditorWindow, ArtworkIsStretchedIntoTheAreaBelowTheBar)
+{
+    open();
+    const auto artwork = juce::ImageCache::getFromMemory (BinaryData::background_png, BinaryData::background_pngSize);
+    ASSERT_EQ (artwork.getBounds(), juce::Rectangle<int> (0, 0, 1100, 790));
+
+    // The title, which no control covers, at one and at two screen pixels per unit.
+    for (const auto pixelScale : { 1.0f, 2.0f })
+    {
+        for (const auto width : { 825, 1100, 550 })
+        {
+            editor->setSize (width, (int) std::lround (width * 852.0 / 1100.0));
+            const auto bar = (int) (62.0f * (float) width / 1100.0f);
+            const auto picture = editor->createComponentSnapshot (editor->getLocalBounds(), true, pixelScale);
+            const auto scale = (float) width / 1100.0f;
+
+            juce::Image expected (juce::Image::RGB, picture.getWidth(), picture.getHeight(), true);
+            {
+                juce::Graphics g (expected);
+                g.addTransform (juce::AffineTransform::scale (pixelScale));
+                g.drawImage (artwork, 0, bar, width, editor->getHeight() - bar, 0, 0, 1100, 790);
+            }
+
+            const auto title = (juce::Rectangle<float> (350.0f, 100.0f, 400.0f, 50.0f) * scale * pixelScale).toNearestInt();
+            auto worst = 0;
+
+            for (int y = title.getY(); y < title.getBottom(); ++y)
+                for (int x = title.getX(); x < title.getRight(); ++x)
+                {
+                    const auto a = picture.getPixelAt (x, y), b = expected.getPixelAt (x, y);
+                    worst = juce::jmax (worst, std::abs (a.getRed() - b.getRed()), std::abs (a.getGreen() - b.getGreen()),
+                                        std::abs (a.getBlue() - b.getBlue()));
+                }
+
+            EXPECT_EQ (worst, 0) << width << " at " << pixelScale;
+        }
+    }
 }
 
 TEST_F (EditorWindow, ControlsAreBoundToTheirParameters)
