@@ -1,6 +1,7 @@
 // The built VastrelV3.vst3, loaded through the module's real entry points as a VST3 host loads it.
 // Its editor opens in a window on the display (xvfb-run -a).
 
+#include "HostDisplay.h"
 #include "HostedPlugin.h"
 
 #include <gtest/gtest.h>
@@ -326,4 +327,76 @@ TEST_F (HostedVastrel, EditorOpensOnTheDesktopResizesClosesAndOpensAgain)
     juce::MidiBuffer midi;
     plugin().processBlock (buffer, midi);
     plugin().releaseResources();
+}
+
+namespace
+{
+    size_t windowsOfWidth (int width)
+    {
+        const auto windows = HostDisplay::topLevelWindows();
+        return (size_t) std::count_if (windows.begin(), windows.end(), [width] (const HostDisplay::Area& a) { return a.width == width; });
+    }
+
+    void writePicture (const HostDisplay::Pixels& pixels, const juce::String& name)
+    {
+        juce::Image picture (juce::Image::RGB, pixels.width, pixels.height, false);
+
+        for (int y = 0; y < pixels.height; ++y)
+            for (int x = 0; x < pixels.width; ++x)
+                picture.setPixelAt (x, y, juce::Colour (pixels.argb[(size_t) (y * pixels.width + x)]));
+
+        const auto folder = juce::File (VASTREL_EDITOR_PICTURES);
+        folder.createDirectory();
+        const auto file = folder.getChildFile (name);
+        file.deleteFile();
+        juce::FileOutputStream stream (file);
+        juce::PNGImageFormat().writeImageToStream (picture, stream);
+    }
+}
+
+// The browser's windows belong to the plug-in: a click on the hosted editor's preset field opens
+// them over the dimmed editor, and a click on the editor closes them.
+TEST_F (HostedVastrel, PresetBrowserOfTheHostedEditorOpensAndClosesWithTheMouse)
+{
+    settingsFileOfTheRun().deleteFile();
+    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin().createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    editor->setTopLeftPosition (20, 20);
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+    runMessagesFor (500);
+    ASSERT_EQ (editor->getWidth(), 825);
+
+    const auto area = HostDisplay::areaOf ((unsigned long) (juce::pointer_sized_uint) editor->getPeer()->getNativeHandle());
+    ASSERT_EQ (windowsOfWidth (270), 0u);
+
+    // The preset field's centre: (461, 31) of the design at 0.75.
+    ASSERT_TRUE (HostDisplay::clickAt (area.x + 345, area.y + 23));
+    runMessagesFor (500);
+
+    // The category menu and the list of the current preset's category, both 270 wide.
+    const auto windows = HostDisplay::topLevelWindows();
+    EXPECT_EQ (windowsOfWidth (270), 2u);
+
+    HostDisplay::Area shown = area;
+
+    for (const auto& window : windows)
+    {
+        const auto right = std::max (shown.x + shown.width, window.x + window.width);
+        const auto bottom = std::max (shown.y + shown.height, window.y + window.height);
+        shown.x = std::min (shown.x, window.x);
+        shown.y = std::min (shown.y, window.y);
+        shown.width = right - shown.x;
+        shown.height = bottom - shown.y;
+    }
+
+    writePicture (HostDisplay::capture (shown), "hosted-browser.png");
+
+    // A click on the dimmed editor closes the browser.
+    ASSERT_TRUE (HostDisplay::clickAt (area.x + 400, area.y + 400));
+    runMessagesFor (300);
+    EXPECT_EQ (windowsOfWidth (270), 0u);
+
+    editor.reset();
+    runMessagesFor (100);
 }

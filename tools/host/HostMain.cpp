@@ -6,7 +6,7 @@
 // Usage: vastrel_host [bundle.vst3] [output.wav] [--editor-png editor.png]
 
 #include "HostedPlugin.h"
-#include "ScreenCapture.h"
+#include "HostDisplay.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
@@ -102,7 +102,7 @@ namespace
         runMessagesFor (1500);
 
         const auto* peer = editor->getPeer();
-        const auto pixels = ScreenCapture::captureWindow ((unsigned long) (juce::pointer_sized_uint) peer->getNativeHandle());
+        const auto pixels = HostDisplay::capture (HostDisplay::areaOf ((unsigned long) (juce::pointer_sized_uint) peer->getNativeHandle()));
         editor.reset();
 
         if (! pixels.error.empty())
@@ -233,7 +233,7 @@ int main (int argc, char* argv[])
             positional.add (argv[i]);
     }
 
-    if (pictureFile != juce::File() && ! ScreenCapture::prepareDisplay())
+    if (pictureFile != juce::File() && ! HostDisplay::prepareDisplay())
     {
         std::cerr << "--editor-png needs a display (run under xvfb-run -a)" << std::endl;
         return 1;
