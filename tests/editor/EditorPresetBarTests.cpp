@@ -344,3 +344,27 @@ TEST_F (EditorPresetBar, BrowserPickLoadsThePresetWithoutAnUndoStep)
 
     editor->removeFromDesktop();
 }
+
+TEST_F (EditorPresetBar, HeartInTheBrowsersListMovesTheBarsHeartAtOnce)
+{
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+    auto& selector = editor->presetSelector->selector;
+    selector.showMenu();
+    runPendingMessages();
+    ASSERT_NE (selector.menu, nullptr);
+
+    auto& list = *selector.menu->subMenu;
+    ASSERT_TRUE (list.onHeartClicked != nullptr);
+
+    list.onHeartClicked (presetFolder().getChildFile ("Default.rcp"));
+    EXPECT_TRUE (editor->heartButton.isFavourite);
+    EXPECT_EQ (categoryNames()[0], "Favorites");
+
+    list.onHeartClicked (presetFolder().getChildFile ("Default.rcp"));
+    EXPECT_FALSE (editor->heartButton.isFavourite);
+    EXPECT_FALSE (categoryNames().contains ("Favorites"));
+
+    selector.hideMenu();
+    editor->removeFromDesktop();
+}
