@@ -393,9 +393,6 @@ void QuorlinAudioProcessorEditor::bindControls()
     using APVTS = juce::AudioProcessorValueTreeState;
     auto& state = *audioProcessor.apvts;
 
-    // Taking the parameters' values is no user action: the handlers it runs record nothing.
-    const juce::ScopedValueSetter<bool> binding (suppressSavePoints, true);
-
     for (size_t i = 0; i < knobSliders.size(); ++i)
         sliderAttachments[i] = std::make_unique<APVTS::SliderAttachment> (state, knobIds[i], *knobSliders[i]);
 
@@ -655,7 +652,7 @@ void QuorlinAudioProcessorEditor::saveUndoState()
 
 void QuorlinAudioProcessorEditor::beginUndoStep()
 {
-    if (! suppressSavePoints && currentSnapshot.isEmpty())
+    if (currentSnapshot.isEmpty())
         audioProcessor.getStateInformation (currentSnapshot);
 }
 
@@ -722,7 +719,6 @@ void QuorlinAudioProcessorEditor::updateUndoButtons()
 
 void QuorlinAudioProcessorEditor::loadState (const juce::MemoryBlock& state)
 {
-    const juce::ScopedValueSetter<bool> loading (suppressSavePoints, true);
     audioProcessor.setStateInformation (state.getData(), (int) state.getSize());
 }
 

@@ -185,7 +185,9 @@ private:
     void showActiveSlot();
     void updateUndoButtons();
 
-    /** Loads a whole state; the handlers its changes run take no save points. */
+    /** Loads a whole state. The switches and the box follow without a press or a gesture, so
+        their handlers find no step to record.
+    */
     void loadState (const juce::MemoryBlock& state);
 
     void showPreviousPreset();
@@ -214,9 +216,6 @@ private:
 
     /** The artwork stretched to the size it was last drawn at, in screen pixels. */
     juce::Image stretchedArtwork;
-
-    /** Handlers run while this is set take no save points. */
-    bool suppressSavePoints = false;
 
     /** Gestures of the knobs and the box begun and not yet ended: a knob drag. */
     int gesturesUnderWay = 0;

@@ -98,6 +98,7 @@ TEST_F (AboutBox, CloseBoxAndEscapeCloseBothAPressElsewhereNothing)
 TEST_F (AboutBox, PanelTakesTheKeyboardWhenShownOnScreen)
 {
     EditorTestSupport::DesktopMouse mouse (*editor);
+    runPendingMessages();
     clickLogo();
     EXPECT_TRUE (panel().hasKeyboardFocus (false));
 
