@@ -139,6 +139,15 @@ TEST_F (EditorWindow, EveryChildSitsAtItsDesignPlaceScaledByTheWidth)
     EXPECT_EQ (windowRect (knob (1)), juce::Rectangle<float> (279.75f, 475.5f, 75.0f, 75.0f));
 }
 
+TEST_F (EditorWindow, AHeightThatBreaksTheProportionsOnlyStretchesTheArtwork)
+{
+    open().setSize (825, 700);
+
+    EXPECT_EQ (windowRect (knob (1)), juce::Rectangle<float> (279.75f, 475.5f, 75.0f, 75.0f));
+    EXPECT_EQ (editor->infoLabel.getBounds(), juce::Rectangle<int> (31, 605, 675, 19));
+    EXPECT_EQ (editor->bypassButton.getBounds(), juce::Rectangle<int> (960, 805, 120, 28));
+}
+
 TEST_F (EditorWindow, EachRowOwnsThePointAtItsCentre)
 {
     open().setVisible (true);
@@ -260,12 +269,15 @@ TEST_F (EditorWindow, ArtworkIsStretchedIntoTheAreaBelowTheBar)
     const auto artwork = juce::ImageCache::getFromMemory (BinaryData::background_png, BinaryData::background_pngSize);
     ASSERT_EQ (artwork.getBounds(), juce::Rectangle<int> (0, 0, 1100, 790));
 
-    // The title, which no control covers, at one and at two screen pixels per unit.
+    struct Size { int width, height; };
+
+    // The title, which no control covers, at one and at two screen pixels per unit, also when a
+    // host imposes a height that breaks the proportions.
     for (const auto pixelScale : { 1.0f, 2.0f })
     {
-        for (const auto width : { 825, 1100, 550 })
+        for (const auto [width, height] : { Size { 825, 639 }, Size { 1100, 852 }, Size { 550, 426 }, Size { 825, 700 } })
         {
-            editor->setSize (width, (int) std::lround (width * 852.0 / 1100.0));
+            editor->setSize (width, height);
             const auto bar = (int) (62.0f * (float) width / 1100.0f);
             const auto picture = editor->createComponentSnapshot (editor->getLocalBounds(), true, pixelScale);
             const auto scale = (float) width / 1100.0f;
@@ -277,18 +289,20 @@ TEST_F (EditorWindow, ArtworkIsStretchedIntoTheAreaBelowTheBar)
                 g.drawImage (artwork, 0, bar, width, editor->getHeight() - bar, 0, 0, 1100, 790);
             }
 
-            const auto title = (juce::Rectangle<float> (350.0f, 100.0f, 400.0f, 50.0f) * scale * pixelScale).toNearestInt();
+            const auto artworkScale = (float) (height - bar) / 790.0f;
+            const auto title = juce::Rectangle<float> (350.0f * scale, (float) bar + 50.0f * artworkScale, 400.0f * scale, 50.0f * artworkScale);
+            const auto inPixels = (title * pixelScale).toNearestInt();
             auto worst = 0;
 
-            for (int y = title.getY(); y < title.getBottom(); ++y)
-                for (int x = title.getX(); x < title.getRight(); ++x)
+            for (int y = inPixels.getY(); y < inPixels.getBottom(); ++y)
+                for (int x = inPixels.getX(); x < inPixels.getRight(); ++x)
                 {
                     const auto a = picture.getPixelAt (x, y), b = expected.getPixelAt (x, y);
                     worst = juce::jmax (worst, std::abs (a.getRed() - b.getRed()), std::abs (a.getGreen() - b.getGreen()),
                                         std::abs (a.getBlue() - b.getBlue()));
                 }
 
-            EXPECT_EQ (worst, 0) << width << " at " << pixelScale;
+            EXPECT_EQ (worst, 0) << width << " x " << height << " at " << pixelScale;
         }
     }
 }
