@@ -5,6 +5,8 @@
 
 #include <BinaryData.h>
 
+#include <cstdlib>
+
 using namespace EditorWindowSupport;
 using Editor = QuorlinAudioProcessorEditor;
 
@@ -158,6 +160,30 @@ TEST_F (EditorWindow, EachRowOwnsThePointAtItsCentre)
 
     // The info line lets the pointer through to the editor.
     EXPECT_EQ (editor->getComponentAt (editor->infoLabel.getBounds().getCentre()), editor.get());
+}
+
+TEST_F (EditorWindow, SettingsFileOptions)
+{
+    const auto options = QuorlinAudioProcessorEditor::settingsOptions();
+    EXPECT_EQ (options.applicationName, "VastrelV3");
+    EXPECT_EQ (options.filenameSuffix, "settings");
+    EXPECT_EQ (options.osxLibrarySubFolder, "Application Support");
+    EXPECT_TRUE (options.commonToAllUsers);
+    EXPECT_FALSE (options.ignoreCaseOfKeyNames);
+    EXPECT_FALSE (options.doNotSave);
+    EXPECT_EQ (options.millisecondsBeforeSaving, 3000);
+    EXPECT_EQ (options.storageFormat, juce::PropertiesFile::storeAsXML);
+    EXPECT_EQ (options.processLock, nullptr);
+    EXPECT_EQ (options.getDefaultFile(), settingsFileOnDisk());
+
+    // Without the test run's folder: the framework's own places, only named here, never opened.
+    const auto folder = settingsFolder().getFullPathName();
+    ASSERT_EQ (unsetenv ("VASTREL_SETTINGS_FOLDER"), 0);
+    const auto production = QuorlinAudioProcessorEditor::settingsOptions();
+    ASSERT_EQ (setenv ("VASTREL_SETTINGS_FOLDER", folder.toRawUTF8(), 1), 0);
+
+    EXPECT_EQ (production.folderName, "");
+    EXPECT_EQ (production.getDefaultFile().getFullPathName(), "/var/.VastrelV3/VastrelV3.settings");
 }
 
 TEST_F (EditorWindow, SizeRatioFromTheSettingsFile)
