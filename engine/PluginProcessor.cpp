@@ -1,6 +1,7 @@
 #include "PluginProcessor.h"
 
 #include "StateValidation.h"
+#include "editor/PluginEditor.h"
 
 #include <algorithm>
 #include <limits>
@@ -611,9 +612,8 @@ bool QuorlinAudioProcessor::acceptsMidi() const             { return false; }
 bool QuorlinAudioProcessor::producesMidi() const            { return false; }
 bool QuorlinAudioProcessor::isMidiEffect() const            { return false; }
 
-// No editor yet: the host shows its generic parameter view.
-juce::AudioProcessorEditor* QuorlinAudioProcessor::createEditor()   { return nullptr; }
-bool QuorlinAudioProcessor::hasEditor() const                       { return false; }
+juce::AudioProcessorEditor* QuorlinAudioProcessor::createEditor()   { return new QuorlinAudioProcessorEditor (*this); }
+bool QuorlinAudioProcessor::hasEditor() const                       { return true; }
 
 int QuorlinAudioProcessor::getNumPrograms()                                 { return 1; }
 int QuorlinAudioProcessor::getCurrentProgram()                              { return 0; }

@@ -1,5 +1,7 @@
 // The built VastrelV3.vst3, loaded through the module's real entry points as a VST3 host loads it.
+// Its editor opens in a window on the display (xvfb-run -a).
 
+#include "HostDisplay.h"
 #include "HostedPlugin.h"
 
 #include <gtest/gtest.h>
@@ -253,4 +255,148 @@ TEST_F (HostedVastrel, StateWithClientBypassOnRestoresBypassAndParameters)
     EXPECT_NEAR (parameterFor (restored, "knob9").getValue(), 0.75f, 1.0e-6f);
     EXPECT_EQ (parameterFor (restored, "TypeC power").getValue(), 1.0f);
     EXPECT_EQ (parameterFor (restored, "TypeA power").getValue(), 1.0f);
+}
+
+namespace
+{
+    /** Lets the host's run loop and the plug-in's own messages run for a while. */
+    void runMessagesFor (int milliseconds)
+    {
+        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
+
+        while (juce::Time::getMillisecondCounter() < end)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+    }
+
+    juce::File settingsFileOfTheRun()
+    {
+        return juce::File (juce::SystemStats::getEnvironmentVariable ("VASTREL_SETTINGS_FOLDER", {})).getChildFile ("VastrelV3.settings");
+    }
+
+    juce::String storedSizeRatio()
+    {
+        juce::PropertiesFile::Options options;
+        options.applicationName = "VastrelV3";
+        juce::PropertiesFile file (settingsFileOfTheRun(), options);
+        return file.getValue ("sizeRatio");
+    }
+}
+
+TEST_F (HostedVastrel, EditorOpensOnTheDesktopResizesClosesAndOpensAgain)
+{
+    settingsFileOfTheRun().deleteFile();
+    ASSERT_TRUE (plugin().hasEditor());
+
+    struct Opening { int width, height; };
+
+    // The first opening has no settings file; the second opens at the size the first closed at.
+    for (const auto& expected : { Opening { 825, 639 }, Opening { 1650, 1278 } })
+    {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin().createEditorIfNeeded());
+        ASSERT_NE (editor, nullptr);
+
+        editor->setTopLeftPosition (20, 20);
+        editor->addToDesktop (0);
+        editor->setVisible (true);
+        runMessagesFor (300);
+
+        EXPECT_EQ (editor->getWidth(), expected.width);
+        EXPECT_EQ (editor->getHeight(), expected.height);
+
+        // The plug-in keeps the window's proportions; the height may round either way.
+        for (const auto width : { 550, 1650 })
+        {
+            editor->setSize (width, width * 852 / 1100);
+            runMessagesFor (200);
+            EXPECT_EQ (editor->getWidth(), width);
+            EXPECT_NEAR (editor->getHeight(), width * 852.0 / 1100.0, 1.0);
+        }
+
+        // As a host's window does: the editor goes while its window is still on the desktop.
+        editor.reset();
+        runMessagesFor (100);
+
+        // The plug-in's editor laid itself out at the last size and kept it when it closed.
+        EXPECT_EQ (storedSizeRatio(), "1.5");
+    }
+
+    // Still processing after its editors came and went.
+    plugin().prepareToPlay (sampleRate, blockSize);
+    juce::AudioBuffer<float> buffer (2, blockSize);
+    buffer.clear();
+    juce::MidiBuffer midi;
+    plugin().processBlock (buffer, midi);
+    plugin().releaseResources();
+}
+
+namespace
+{
+    size_t windowsOfWidth (int width)
+    {
+        const auto windows = HostDisplay::topLevelWindows();
+        return (size_t) std::count_if (windows.begin(), windows.end(), [width] (const HostDisplay::Area& a) { return a.width == width; });
+    }
+
+    void writePicture (const HostDisplay::Pixels& pixels, const juce::String& name)
+    {
+        juce::Image picture (juce::Image::RGB, pixels.width, pixels.height, false);
+
+        for (int y = 0; y < pixels.height; ++y)
+            for (int x = 0; x < pixels.width; ++x)
+                picture.setPixelAt (x, y, juce::Colour (pixels.argb[(size_t) (y * pixels.width + x)]));
+
+        const auto folder = juce::File (VASTREL_EDITOR_PICTURES);
+        folder.createDirectory();
+        const auto file = folder.getChildFile (name);
+        file.deleteFile();
+        juce::FileOutputStream stream (file);
+        juce::PNGImageFormat().writeImageToStream (picture, stream);
+    }
+}
+
+// The browser's windows belong to the plug-in: a click on the hosted editor's preset field opens
+// them over the dimmed editor, and a click on the editor closes them.
+TEST_F (HostedVastrel, PresetBrowserOfTheHostedEditorOpensAndClosesWithTheMouse)
+{
+    settingsFileOfTheRun().deleteFile();
+    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin().createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    editor->setTopLeftPosition (20, 20);
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+    runMessagesFor (500);
+    ASSERT_EQ (editor->getWidth(), 825);
+
+    const auto area = HostDisplay::areaOf ((unsigned long) (juce::pointer_sized_uint) editor->getPeer()->getNativeHandle());
+    ASSERT_EQ (windowsOfWidth (270), 0u);
+
+    // The preset field's centre: (461, 31) of the design at 0.75.
+    ASSERT_TRUE (HostDisplay::clickAt (area.x + 345, area.y + 23));
+    runMessagesFor (500);
+
+    // The category menu and the list of the current preset's category, both 270 wide.
+    const auto windows = HostDisplay::topLevelWindows();
+    EXPECT_EQ (windowsOfWidth (270), 2u);
+
+    HostDisplay::Area shown = area;
+
+    for (const auto& window : windows)
+    {
+        const auto right = std::max (shown.x + shown.width, window.x + window.width);
+        const auto bottom = std::max (shown.y + shown.height, window.y + window.height);
+        shown.x = std::min (shown.x, window.x);
+        shown.y = std::min (shown.y, window.y);
+        shown.width = right - shown.x;
+        shown.height = bottom - shown.y;
+    }
+
+    writePicture (HostDisplay::capture (shown), "hosted-browser.png");
+
+    // A click on the dimmed editor closes the browser.
+    ASSERT_TRUE (HostDisplay::clickAt (area.x + 400, area.y + 400));
+    runMessagesFor (300);
+    EXPECT_EQ (windowsOfWidth (270), 0u);
+
+    editor.reset();
+    runMessagesFor (100);
 }

@@ -78,6 +78,7 @@ TEST (ProcessorBasics, HostFacingAnswers)
     EXPECT_FALSE (processor.acceptsMidi());
     EXPECT_FALSE (processor.producesMidi());
     EXPECT_FALSE (processor.isMidiEffect());
+    EXPECT_TRUE (processor.hasEditor());
     EXPECT_EQ (processor.getNumPrograms(), 1);
     EXPECT_EQ (processor.getCurrentProgram(), 0);
     EXPECT_EQ (processor.getProgramName (0), "Default");

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -96,18 +97,32 @@ namespace
     };
 }
 
+// Processors write their presets and editors their settings file: into a temporary home, as in
+// the tests.
 int main (int argc, char** argv)
 {
-    juce::ScopedJuceInitialiser_GUI juceInitialiser;
+    std::string homeTemplate = "/tmp/vastrel-benchmark-home-XXXXXX";
 
-    benchmark::Initialize (&argc, argv);
+    if (mkdtemp (homeTemplate.data()) == nullptr || setenv ("HOME", homeTemplate.c_str(), 1) != 0
+        || setenv ("VASTREL_SETTINGS_FOLDER", (homeTemplate + "/editor-settings").c_str(), 1) != 0)
+        return 2;
 
-    if (benchmark::ReportUnrecognizedArguments (argc, argv))
-        return 1;
+    unsetenv ("XDG_CONFIG_HOME");
 
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks (&reporter);
-    reporter.printSummary();
-    benchmark::Shutdown();
+    {
+        juce::ScopedJuceInitialiser_GUI juceInitialiser;
+
+        benchmark::Initialize (&argc, argv);
+
+        if (benchmark::ReportUnrecognizedArguments (argc, argv))
+            return 1;
+
+        SummaryReporter reporter;
+        benchmark::RunSpecifiedBenchmarks (&reporter);
+        reporter.printSummary();
+        benchmark::Shutdown();
+    }
+
+    juce::File (homeTemplate).deleteRecursively();
     return 0;
 }

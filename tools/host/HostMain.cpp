@@ -1,9 +1,12 @@
 // Console host: loads the VastrelV3 bundle through JUCE's VST3 hosting, prints what a host sees,
 // runs a built-in stereo test signal through it at the default settings and writes the result.
+// With --editor-png it then opens the plug-in's editor in a window, as a host does, and writes a
+// picture of it (needs a display; under xvfb-run too).
 //
-// Usage: vastrel_host [bundle.vst3] [output.wav]
+// Usage: vastrel_host [bundle.vst3] [output.wav] [--editor-png editor.png]
 
 #include "HostedPlugin.h"
+#include "HostDisplay.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
@@ -74,7 +77,62 @@ namespace
         return writer->writeFromAudioSampleBuffer (buffer, 0, buffer.getNumSamples());
     }
 
-    int run (const juce::File& bundle, const juce::File& outputFile)
+    void runMessagesFor (int milliseconds)
+    {
+        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
+
+        while (juce::Time::getMillisecondCounter() < end)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+    }
+
+    /** Opens the editor on the desktop, lets it paint and writes what the screen shows of it. */
+    bool writeEditorPicture (juce::AudioPluginInstance& plugin, const juce::File& pictureFile)
+    {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin.createEditorIfNeeded());
+
+        if (editor == nullptr)
+        {
+            std::cerr << "The plug-in has no editor" << std::endl;
+            return false;
+        }
+
+        editor->setTopLeftPosition (0, 0);
+        editor->addToDesktop (0);
+        editor->setVisible (true);
+        runMessagesFor (1500);
+
+        const auto* peer = editor->getPeer();
+        const auto pixels = HostDisplay::capture (HostDisplay::areaOf ((unsigned long) (juce::pointer_sized_uint) peer->getNativeHandle()));
+        editor.reset();
+
+        if (! pixels.error.empty())
+        {
+            std::cerr << "Could not read the editor's window: " << pixels.error << std::endl;
+            return false;
+        }
+
+        juce::Image picture (juce::Image::RGB, pixels.width, pixels.height, false);
+
+        for (int y = 0; y < pixels.height; ++y)
+            for (int x = 0; x < pixels.width; ++x)
+                picture.setPixelAt (x, y, juce::Colour (pixels.argb[(size_t) (y * pixels.width + x)]));
+
+        pictureFile.deleteFile();
+        juce::FileOutputStream stream (pictureFile);
+        juce::PNGImageFormat png;
+
+        if (! stream.openedOk() || ! png.writeImageToStream (picture, stream))
+        {
+            std::cerr << "Could not write " << pictureFile.getFullPathName() << std::endl;
+            return false;
+        }
+
+        print ("Editor:    " + juce::String (pixels.width) + " x " + juce::String (pixels.height) + ", "
+               + pictureFile.getFullPathName());
+        return true;
+    }
+
+    int run (const juce::File& bundle, const juce::File& outputFile, const juce::File& pictureFile)
     {
         auto loaded = VastrelHost::loadPlugin (bundle, sampleRate, blockSize);
 
@@ -153,17 +211,38 @@ namespace
         }
 
         print ("Wrote:     " + outputFile.getFullPathName());
+
+        if (pictureFile != juce::File() && ! writeEditorPicture (plugin, pictureFile))
+            return 1;
+
         return 0;
     }
 }
 
 int main (int argc, char* argv[])
 {
+    const auto here = juce::File::getCurrentWorkingDirectory();
+    juce::StringArray positional;
+    juce::File pictureFile;
+
+    for (int i = 1; i < argc; ++i)
+    {
+        if (juce::String (argv[i]) == "--editor-png" && i + 1 < argc)
+            pictureFile = here.getChildFile (argv[++i]);
+        else
+            positional.add (argv[i]);
+    }
+
+    if (pictureFile != juce::File() && ! HostDisplay::prepareDisplay())
+    {
+        std::cerr << "--editor-png needs a display (run under xvfb-run -a)" << std::endl;
+        return 1;
+    }
+
     juce::ScopedJuceInitialiser_GUI juceInitialiser;
 
-    const auto bundle = argc > 1 ? juce::File::getCurrentWorkingDirectory().getChildFile (argv[1])
-                                 : VastrelHost::builtBundle();
-    const auto outputFile = juce::File::getCurrentWorkingDirectory().getChildFile (argc > 2 ? argv[2] : "vastrel-output.wav");
+    const auto bundle = positional.size() > 0 ? here.getChildFile (positional[0]) : VastrelHost::builtBundle();
+    const auto outputFile = here.getChildFile (positional.size() > 1 ? positional[1] : "vastrel-output.wav");
 
-    return run (bundle, outputFile);
+    return run (bundle, outputFile, pictureFile);
 }

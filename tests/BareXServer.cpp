@@ -1,8 +1,8 @@
-// The browser tests open real windows. Under a bare X server (xvfb-run) no window manager has
-// made its atoms yet, and the framework's window set-up names them: they are made here, as a
-// window manager would, before the framework first connects. The connection stays open until
-// the tests end, since a bare server forgets its atoms when its last client leaves. No
-// framework header comes in here, as Xlib's macros clash with its names.
+// GUI tests open real windows. Under a bare X server (xvfb-run) no window manager has made its
+// atoms yet, and the framework's window set-up names them: they are made here, as a window
+// manager would, before the framework first connects. The connection stays open until the tests
+// end, since a bare server forgets its atoms when its last client leaves. No framework header
+// comes in here, as Xlib's macros clash with its names.
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 namespace
 {
-    class BrowserDisplay final : public ::testing::Environment
+    class BareXServer final : public ::testing::Environment
     {
     public:
         void SetUp() override
@@ -36,5 +36,5 @@ namespace
         Display* display = nullptr;
     };
 
-    [[maybe_unused]] auto* const browserDisplay = ::testing::AddGlobalTestEnvironment (new BrowserDisplay);
+    [[maybe_unused]] auto* const bareXServer = ::testing::AddGlobalTestEnvironment (new BareXServer);
 }

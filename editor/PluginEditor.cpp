@@ -1,0 +1,913 @@
+#include "PluginEditor.h"
+
+#include "presets/PresetBox.h"
+#include "presets/PresetNames.h"
+
+#include <BinaryData.h>
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+    const char* const knobIds[] = { "knob1", "knob2", "knob3", "knob4", "knob5", "knob6",
+                                    "knob7", "knob8", "knob9", "knob10", "knob11" };
+
+    // Component names as the hosts' accessibility and the tests see them, by parameter.
+    const char* const knobNames[] = { "Knob1", "Knob2", "knob3", "Knob4", "knob5", "knob6",
+                                      "Knob7", "Knob8", "Knob9", "Knob10", "Knob11" };
+
+    const juce::Rectangle<int> knobRects[] = {
+        { 373, 634, 100, 100 }, { 33, 440, 167, 167 }, { 712, 427, 167, 167 }, { 790, 620, 100, 100 },
+        { 828, 269, 167, 167 }, { 901, 440, 167, 167 }, { 500, 647, 100, 100 }, { 626, 634, 100, 100 },
+        { 211, 620, 100, 100 }, { 108, 269, 167, 167 }, { 223, 427, 167, 167 }
+    };
+
+    // The knobs in the order they are made, and laid out: knob4 before knob3.
+    constexpr int knobOrder[] = { 0, 1, 3, 2, 4, 5, 6, 7, 8, 9, 10 };
+
+    const char* const tooltipTexts[] = {
+        "INPUT DRIVE: Controls input saturation level",
+        "GAIN: Main gain control",
+        "LOW: Low frequency EQ band",
+        "LOW CUT: High-pass filter frequency (Hz)",
+        "MID: Mid frequency EQ band",
+        "HIGH: High frequency EQ band",
+        "MIX: Comp/EQ wet-dry mix (%)",
+        "OUTPUT: Output level control",
+        "RATIO: Compressor ratio",
+        "ATTACK: Compressor attack time",
+        "RELEASE: Compressor release time",
+        "POWER: Toggle plugin processing on/off",
+        "COMP: Toggle compressor section on/off",
+        "EQ: Toggle equalizer section on/off",
+        "TYPE A: Channel type A",
+        "TYPE B: Channel type B",
+        "TYPE C: Channel type C",
+        "TYPE D: Channel type D",
+        "OVX: Oversampling multiplier (1x / 2x / 4x / 8x)",
+        "UNDO: Revert last parameter change",
+        "REDO: Restore last undone change",
+        "FAVORITE: Toggle favorite for current preset",
+        "PREV: Load previous preset",
+        "NEXT: Load next preset",
+        "SAVE: Save current settings as preset",
+        "DELETE: Delete current preset",
+        "A/B COMPARE: Switch to state A",
+        "A/B COMPARE: Switch to state B",
+        "Click for About and Plugin Info",
+        "BYPASS: Toggle plugin bypass on/off"
+    };
+
+    const juce::Colour activeSlotColour { 0xff4a4a4a }, otherSlotColour { 0xff2a2a2a };
+
+    // The letter of the active A/B slot, in the accent of the artwork.
+    const juce::Colour activeSlotTextColour { 0xff7abec1 };
+
+    const juce::Identifier sizeRatioKey ("sizeRatio"), tooltipsEnabledKey ("tooltipsEnabled");
+
+    constexpr double defaultSizeRatio = 0.75;
+
+    /** A stored ratio the window can open at: one that gives no usable size falls back to the
+        default, any other is kept within the window's size limits.
+    */
+    double usableSizeRatio (double stored)
+    {
+        if (! std::isfinite (stored) || stored <= 0.0
+            || stored * QuorlinAudioProcessorEditor::designWidth > (double) std::numeric_limits<int>::max())
+            return defaultSizeRatio;
+
+        return juce::jlimit (0.5, 1.5, stored);
+    }
+
+    /** True when two state blocks give the same settings: the same root properties and the same
+        children, found by type and "id", with the same values. A block written from a loaded
+        preset can hold a value as text where the other holds a number, and in another order.
+    */
+    bool holdSameSettings (const juce::MemoryBlock& a, const juce::MemoryBlock& b)
+    {
+        const auto first = juce::ValueTree::readFromData (a.getData(), a.getSize());
+        const auto second = juce::ValueTree::readFromData (b.getData(), b.getSize());
+
+        if (! first.isValid() || ! second.isValid()
+            || ! first.hasType (second.getType()) || first.getNumChildren() != second.getNumChildren())
+            return false;
+
+        const auto sameProperties = [] (const juce::ValueTree& x, const juce::ValueTree& y)
+        {
+            if (x.getNumProperties() != y.getNumProperties())
+                return false;
+
+            for (int i = 0; i < x.getNumProperties(); ++i)
+            {
+                const auto name = x.getPropertyName (i);
+
+                if (! y.hasProperty (name) || x[name] != y[name])
+                    return false;
+            }
+
+            return true;
+        };
+
+        if (! sameProperties (first, second))
+            return false;
+
+        static const juce::Identifier idProperty ("id");
+
+        for (const auto& child : first)
+        {
+            const auto match = second.getChildWithProperty (idProperty, child[idProperty]);
+
+            if (! match.hasType (child.getType()) || ! sameProperties (child, match))
+                return false;
+        }
+
+        return true;
+    }
+
+    juce::String sampleRateText (double sampleRate)
+    {
+        if (sampleRate <= 44100.0)   return "44.1k";
+        if (sampleRate <= 48000.0)   return "48k";
+        if (sampleRate <= 88200.0)   return "88.2k";
+        if (sampleRate <= 96000.0)   return "96k";
+        if (sampleRate <= 176400.0)  return "176.4k";
+        return "192k";
+    }
+
+    juce::String oversamplingText (float choice)
+    {
+        switch (juce::roundToInt (choice))
+        {
+            case 0:  return "OFF";
+            case 1:  return "2x";
+            case 2:  return "4x";
+            default: return "8x";
+        }
+    }
+}
+
+//==============================================================================
+QuorlinAudioProcessorEditor::TooltipMouseListener::TooltipMouseListener (QuorlinAudioProcessorEditor& editor, const juce::String& helpText)
+    : owner (editor), text (helpText)
+{
+}
+
+QuorlinAudioProcessorEditor::TooltipMouseListener::~TooltipMouseListener() = default;
+
+void QuorlinAudioProcessorEditor::TooltipMouseListener::mouseEnter (const juce::MouseEvent&)  { owner.updateTooltip (text); }
+void QuorlinAudioProcessorEditor::TooltipMouseListener::mouseExit (const juce::MouseEvent&)   { owner.updateTooltip ({}); }
+
+//==============================================================================
+QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor& p)
+    : juce::AudioProcessorEditor (p),
+      audioProcessor (p),
+      needleMeter (&p.gainReductionNeedle),
+      outputMeter (p.outputLevelLeft, p.outputLevelRight),
+      topBarMeter (p),
+      presetDialogs (std::make_unique<AlertWindowPresetDialogs> (darkAlertLookAndFeel))
+{
+    createKnobs();
+
+    needleMeter.setFilmstrip (juce::ImageCache::getFromMemory (BinaryData::needle_meter_png, BinaryData::needle_meter_pngSize), 129);
+    addAndMakeVisible (needleMeter);
+    addAndMakeVisible (outputMeter);
+
+    presetSelector = std::make_unique<ModernPresetSelectorWrapper> (audioProcessor.presetManager.get(), std::function<void()>());
+    addAndMakeVisible (*presetSelector);
+    presetSelector->selector.overlayParent = this;
+
+    heartButton.onClick = [this] { toggleFavourite(); };
+    addAndMakeVisible (heartButton);
+    presetSelector->onPresetChanged = [this] { updateHeartButton(); };
+
+    prevButton.setLookAndFeel (&presetNavButtonLookAndFeel);
+    prevButton.onClick = [this] { showPreviousPreset(); };
+    addAndMakeVisible (prevButton);
+    nextButton.setLookAndFeel (&presetNavButtonLookAndFeel);
+    nextButton.onClick = [this] { showNextPreset(); };
+    addAndMakeVisible (nextButton);
+    saveButton.setLookAndFeel (&largeButtonLookAndFeel);
+    saveButton.onClick = [this] { askToSavePreset(); };
+    addAndMakeVisible (saveButton);
+    deleteButton.setLookAndFeel (&largeButtonLookAndFeel);
+    deleteButton.onClick = [this] { askToDeletePreset(); };
+    addAndMakeVisible (deleteButton);
+
+    compareAButton.setLookAndFeel (&abButtonLookAndFeel);
+    addAndMakeVisible (compareAButton);
+    compareBButton.setLookAndFeel (&abButtonLookAndFeel);
+    addAndMakeVisible (compareBButton);
+    audioProcessor.getStateInformation (stateA);
+    hasStateA = true;
+
+    for (auto* button : { &compareAButton, &compareBButton })
+        button->setColour (juce::TextButton::textColourOnId, activeSlotTextColour);
+
+    showActiveSlot();
+    compareAButton.onClick = [this] { switchToStateA(); };
+    compareBButton.onClick = [this] { switchToStateB(); };
+
+    undoButton.onClick = [this] { undo(); };
+    undoButton.setEnabled (false);
+    addAndMakeVisible (undoButton);
+    redoButton.onClick = [this] { redo(); };
+    redoButton.setEnabled (false);
+    addAndMakeVisible (redoButton);
+
+    for (auto& knob : knobSliders)
+        knob->onDragStart = [this] { saveUndoState(); };
+
+    logoButton.onClick = [this] { showAboutBox(); };
+    addAndMakeVisible (logoButton);
+    addAndMakeVisible (topBarMeter);
+
+    setUpSwitches();
+
+    oversamplingBox.addItemList (audioProcessor.oversamplingChoices, 1);
+    oversamplingBox.onChange = [this] { saveUndoState(); };
+    addAndMakeVisible (oversamplingBox);
+    oversamplingBox.setLookAndFeel (&presetLookAndFeel);
+
+    bindControls();
+
+    appProperties.setStorageParameters (settingsOptions());
+
+    if (auto* sizeRules = getConstrainer())
+    {
+        sizeRules->setFixedAspectRatio ((double) designWidth / (double) designHeight);
+        sizeRules->setSizeLimits (designWidth / 2, designHeight / 2, designWidth * 3 / 2, designHeight * 3 / 2);
+    }
+
+    auto* settings = settingsFile();
+    const auto ratio = usableSizeRatio (settings != nullptr ? settings->getDoubleValue (sizeRatioKey, defaultSizeRatio)
+                                                            : defaultSizeRatio);
+
+    setResizable (true, true);
+    setSize ((int) (designWidth * ratio), (int) (designHeight * ratio));
+
+    infoLabel.setFont (juce::Font (14.0f, juce::Font::plain));
+    infoLabel.setColour (juce::Label::textColourId, juce::Colour (0xB2FFFFFF));
+    infoLabel.setJustificationType (juce::Justification::centredLeft);
+    infoLabel.setInterceptsMouseClicks (false, false);
+    addAndMakeVisible (infoLabel);
+
+    tooltipButton.setClickingTogglesState (true);
+    tooltipButton.setToggleState (true, juce::dontSendNotification);
+    tooltipButton.setLookAndFeel (&infoButtonLookAndFeel);
+    tooltipButton.onClick = [this] { tooltipSwitchClicked(); };
+    addAndMakeVisible (tooltipButton);
+
+    addTooltipListeners();
+
+    if (settings != nullptr)
+    {
+        showTooltips = settings->getBoolValue (tooltipsEnabledKey, true);
+        tooltipButton.setToggleState (showTooltips, juce::dontSendNotification);
+    }
+
+    updateTooltip ({});
+
+    bypassButton.setColour (juce::TextButton::buttonColourId, juce::Colours::transparentBlack);
+    bypassButton.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
+    bypassButton.setLookAndFeel (&bypassButtonLookAndFeel);
+    bypassButton.onClick = [this] { toggleBypass(); };
+    addAndMakeVisible (bypassButton);
+    bypassButton.addMouseListener (tooltipListeners.add (std::make_unique<TooltipMouseListener> (*this, tooltipTexts[29])), false);
+
+    bypassOverlayShown = isPowerOff();
+
+    for (auto* parameter : getGestureParameters())
+        parameter->addListener (this);
+
+    startTimer (33);
+}
+
+QuorlinAudioProcessorEditor::~QuorlinAudioProcessorEditor()
+{
+    for (auto* parameter : getGestureParameters())
+        parameter->removeListener (this);
+
+    cancelPendingUpdate();
+
+    for (auto& knob : knobSliders)
+        knob->setLookAndFeel (nullptr);
+
+    for (auto* control : std::initializer_list<juce::Component*> { &eqButton, &powerButton, &compButton, &oversamplingBox,
+                                                                  &typeAButton, &typeBButton, &typeCButton, &typeDButton,
+                                                                  &prevButton, &nextButton, &saveButton, &deleteButton,
+                                                                  &compareAButton, &compareBButton, &tooltipButton, &bypassButton })
+        control->setLookAndFeel (nullptr);
+
+    stopTimer();
+
+    // The listeners go before their controls; no event may reach one that is gone.
+    for (auto* listener : tooltipListeners)
+        for (auto* child : getChildren())
+            child->removeMouseListener (listener);
+}
+
+//==============================================================================
+void QuorlinAudioProcessorEditor::createKnobs()
+{
+    for (const auto index : knobOrder)
+    {
+        auto& knob = knobSliders[(size_t) index];
+        knob = std::make_unique<juce::Slider> (knobNames[index]);
+        addAndMakeVisible (*knob);
+        knob->setSliderStyle (juce::Slider::RotaryVerticalDrag);
+        knob->setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
+    }
+
+    juce::LookAndFeel* const looks[] = { &customLookAndFeel, &customLookAndFeel2b, &customLookAndFeel2b, &customLookAndFeel,
+                                         &customLookAndFeel2b, &customLookAndFeel2b, &customLookAndFeel, &customLookAndFeel2,
+                                         &customLookAndFeel3, &customLookAndFeel4, &customLookAndFeel4 };
+
+    for (size_t i = 0; i < knobSliders.size(); ++i)
+        knobSliders[i]->setLookAndFeel (looks[i]);
+}
+
+void QuorlinAudioProcessorEditor::setUpSwitches()
+{
+    const auto sectionPicture = juce::ImageCache::getFromMemory (BinaryData::section_button_png, BinaryData::section_button_pngSize);
+
+    for (auto* button : { &eqButton, &compButton })
+    {
+        button->picture = sectionPicture;
+        button->setToggleState (false, juce::dontSendNotification);
+        addAndMakeVisible (*button);
+        button->onClick = [this] { saveUndoState(); };
+    }
+
+    powerButton.picture = juce::ImageCache::getFromMemory (BinaryData::power_button_png, BinaryData::power_button_pngSize);
+    powerButton.setMouseCursor (juce::MouseCursor::PointingHandCursor);
+    powerButton.setToggleState (false, juce::dontSendNotification);
+    addAndMakeVisible (powerButton);
+    powerButton.onClick = [this] { saveUndoState(); };
+
+    const auto typePicture = juce::ImageCache::getFromMemory (BinaryData::type_button_png, BinaryData::type_button_pngSize);
+
+    for (auto* button : { &typeAButton, &typeBButton, &typeCButton, &typeDButton })
+    {
+        button->picture = typePicture;
+        button->setClickingTogglesState (true);
+        button->setRadioGroupId (42);
+        button->onClick = [this] { saveUndoState(); };
+        addAndMakeVisible (*button);
+    }
+
+    for (auto* button : { &eqButton, &compButton, &powerButton, &typeAButton, &typeBButton, &typeCButton, &typeDButton })
+        button->onStateChange = [this, button] { switchStateChanged (*button); };
+}
+
+// A switch's binding changes its parameter inside the click, and a switch that follows a change
+// of another type switch changes its own as well, so a switch's step starts when the user
+// presses it (with the mouse, a key or an accessibility client), and ends when it comes up.
+void QuorlinAudioProcessorEditor::switchStateChanged (juce::Button& button)
+{
+    if (button.getState() != juce::Button::buttonDown)
+    {
+        triggerAsyncUpdate();
+        return;
+    }
+
+    if (gesturesUnderWay == 0)
+        finishUndoStep();
+
+    beginUndoStep();
+}
+
+std::vector<juce::AudioProcessorParameter*> QuorlinAudioProcessorEditor::getGestureParameters() const
+{
+    std::vector<juce::AudioProcessorParameter*> parameters;
+
+    for (const auto* id : knobIds)
+        parameters.push_back (audioProcessor.apvts->getParameter (id));
+
+    parameters.push_back (audioProcessor.apvts->getParameter ("os"));
+    return parameters;
+}
+
+void QuorlinAudioProcessorEditor::bindControls()
+{
+    using APVTS = juce::AudioProcessorValueTreeState;
+    auto& state = *audioProcessor.apvts;
+
+    for (size_t i = 0; i < knobSliders.size(); ++i)
+        sliderAttachments[i] = std::make_unique<APVTS::SliderAttachment> (state, knobIds[i], *knobSliders[i]);
+
+    eqAttachment = std::make_unique<APVTS::ButtonAttachment> (state, "EqP power", eqButton);
+    powerAttachment = std::make_unique<APVTS::ButtonAttachment> (state, "poweR power", powerButton);
+    compAttachment = std::make_unique<APVTS::ButtonAttachment> (state, "ComP power", compButton);
+    oversamplingAttachment = std::make_unique<APVTS::ComboBoxAttachment> (state, "os", oversamplingBox);
+
+    Retrotogglebutton* const typeButtons[] = { &typeAButton, &typeBButton, &typeCButton, &typeDButton };
+    const char* const typeIds[] = { "TypeA power", "TypeB power", "TypeC power", "TypeD power" };
+
+    for (size_t i = 0; i < typeAttachments.size(); ++i)
+        typeAttachments[i] = std::make_unique<APVTS::ButtonAttachment> (state, typeIds[i], *typeButtons[i]);
+}
+
+void QuorlinAudioProcessorEditor::addTooltipListeners()
+{
+    std::vector<juce::Component*> controls;
+
+    for (auto& knob : knobSliders)
+        controls.push_back (knob.get());
+
+    for (auto* control : std::initializer_list<juce::Component*> { &powerButton, &compButton, &eqButton,
+                                                                  &typeAButton, &typeBButton, &typeCButton, &typeDButton,
+                                                                  &oversamplingBox, &undoButton, &redoButton, &heartButton,
+                                                                  &prevButton, &nextButton, &saveButton, &deleteButton,
+                                                                  &compareAButton, &compareBButton, &logoButton })
+        controls.push_back (control);
+
+    // The box's text is a child that takes the pointer, so the box's listener hears it too.
+    for (size_t i = 0; i < controls.size(); ++i)
+        controls[i]->addMouseListener (tooltipListeners.add (std::make_unique<TooltipMouseListener> (*this, tooltipTexts[i])),
+                                       controls[i] == &oversamplingBox);
+}
+
+//==============================================================================
+juce::PropertiesFile::Options QuorlinAudioProcessorEditor::settingsOptions()
+{
+    juce::PropertiesFile::Options options;
+    options.applicationName = "VastrelV3";
+    options.filenameSuffix = "settings";
+    options.osxLibrarySubFolder = "Application Support";
+    options.commonToAllUsers = true;
+    options.ignoreCaseOfKeyNames = false;
+    options.doNotSave = false;
+    options.millisecondsBeforeSaving = 3000;
+    options.storageFormat = juce::PropertiesFile::storeAsXML;
+
+    // An absolute folder name replaces the framework's place for both files.
+    if (const auto folder = juce::SystemStats::getEnvironmentVariable ("VASTREL_SETTINGS_FOLDER", {});
+        juce::File::isAbsolutePath (folder))
+        options.folderName = folder;
+
+    return options;
+}
+
+juce::PropertiesFile* QuorlinAudioProcessorEditor::settingsFile()
+{
+    return appProperties.getCommonSettings (true);
+}
+
+//==============================================================================
+std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> QuorlinAudioProcessorEditor::getDesignLayout()
+{
+    std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> layout {
+        { &logoButton,     { 19, 16, 30, 30 } },
+        { &topBarMeter,    { 59, 16, 80, 30 } },
+        { &undoButton,     { 183, 16, 30, 30 } },
+        { &redoButton,     { 219, 16, 30, 30 } },
+        { &heartButton,    { 293, 16, 30, 30 } },
+        { presetSelector.get(), { 331, 16, 260, 30 } },
+        { &prevButton,     { 597, 16, 27, 30 } },
+        { &nextButton,     { 630, 16, 27, 30 } },
+        { &saveButton,     { 701, 16, 27, 30 } },
+        { &deleteButton,   { 734, 16, 27, 30 } },
+        { &compareAButton, { 805, 16, 27, 30 } },
+        { &compareBButton, { 838, 16, 27, 30 } },
+        { &oversamplingBox, { 945, 16, 64, 30 } }
+    };
+
+    for (const auto index : knobOrder)
+        layout.push_back ({ knobSliders[(size_t) index].get(), knobRects[index] });
+
+    layout.insert (layout.end(), {
+        { &eqButton,      { 729, 328, 49, 52 } },
+        { &powerButton,   { 68, 614, 96, 98 } },
+        { &compButton,    { 323, 328, 49, 52 } },
+        { &typeAButton,   { 387, 572, 100, 78 } },
+        { &typeBButton,   { 462, 582, 100, 78 } },
+        { &typeCButton,   { 539, 582, 100, 78 } },
+        { &typeDButton,   { 613, 572, 100, 78 } },
+        { &needleMeter,   { 425, 297, 250, 126 } },
+        { &outputMeter,   { 495, 417, 110, 110 } },
+        { &tooltipButton, { 10, 807, 26, 26 } }
+    });
+
+    return layout;
+}
+
+void QuorlinAudioProcessorEditor::resized()
+{
+    const auto r = (float) getWidth() / (float) designWidth;
+
+    if (auto* settings = settingsFile())
+        settings->setValue (sizeRatioKey, (double) r);
+
+    const auto scale = juce::AffineTransform::scale (r);
+
+    for (const auto& [component, designRect] : getDesignLayout())
+    {
+        component->setBounds (designRect);
+        component->setTransform (scale);
+    }
+
+    infoLabel.setBounds ((int) (42.0f * r), (int) (807.0f * r), (int) (900.0f * r), (int) (26.0f * r));
+    infoLabel.setFont (juce::Font (16.0f * r, juce::Font::plain));
+
+    bypassButton.setBounds (960, 805, 120, 28);
+    bypassButton.setTransform (scale);
+}
+
+void QuorlinAudioProcessorEditor::paint (juce::Graphics& g)
+{
+    const auto r = (float) getWidth() / (float) designWidth;
+    const auto barHeight = (int) (62.0f * r);
+
+    g.fillAll (juce::Colours::black);
+    g.setColour (juce::Colours::black);
+    g.fillRect (0, 0, getWidth(), barHeight);
+
+    juce::Font captionFont (12.0f * r, juce::Font::plain);
+    captionFont.setExtraKerningFactor (0.1f);
+    g.setFont (captionFont);
+    g.setColour (juce::Colour (0xB2FFFFFF));
+    g.drawText ("OVX", juce::Rectangle<int> ((int) (909.0f * r), (int) (16.0f * r), (int) (34.0f * r), (int) (30.0f * r)).toFloat(),
+                juce::Justification::centred, true);
+
+    g.setOpacity (1.0f);
+    backgroundImage = juce::ImageCache::getFromMemory (BinaryData::background_png, BinaryData::background_pngSize);
+    drawArtwork (g, { 0, barHeight, getWidth(), getHeight() - barHeight });
+}
+
+// The meters repaint 30 times a second, and stretching the artwork under them is most of that
+// work: it is stretched once per size and screen scale, and the copy is drawn unscaled.
+void QuorlinAudioProcessorEditor::drawArtwork (juce::Graphics& g, juce::Rectangle<int> area)
+{
+    if (area.isEmpty() || ! backgroundImage.isValid())
+        return;
+
+    const auto pixelScale = g.getInternalContext().getPhysicalPixelScaleFactor();
+    const auto width = juce::roundToInt ((float) area.getWidth() * pixelScale);
+    const auto height = juce::roundToInt ((float) area.getHeight() * pixelScale);
+
+    if (stretchedArtwork.getWidth() != width || stretchedArtwork.getHeight() != height)
+    {
+        stretchedArtwork = juce::Image (juce::Image::RGB, width, height, false);
+        juce::Graphics stretched (stretchedArtwork);
+        stretched.drawImage (backgroundImage, 0, 0, width, height, 0, 0, 1100, 790);
+    }
+
+    g.drawImage (stretchedArtwork, area.toFloat());
+}
+
+//==============================================================================
+bool QuorlinAudioProcessorEditor::isPowerOff() const
+{
+    return audioProcessor.apvts->getRawParameterValue ("poweR power")->load() < 0.5f;
+}
+
+void QuorlinAudioProcessorEditor::timerCallback()
+{
+    if (const auto shown = isPowerOff(); shown != bypassOverlayShown)
+    {
+        bypassOverlayShown = shown;
+        repaint();
+    }
+}
+
+void QuorlinAudioProcessorEditor::paintOverChildren (juce::Graphics& g)
+{
+    if (! bypassOverlayShown)
+        return;
+
+    const auto s = (float) getWidth() / (float) designWidth;
+    const auto width = (float) getWidth(), height = (float) getHeight();
+
+    g.fillAll (juce::Colour (0xCC000000));
+
+    g.setColour (juce::Colours::white);
+    g.setFont (juce::Font (60.0f * s, juce::Font::bold));
+    g.drawText ("BYPASSED", juce::Rectangle<float> (0.0f, -20.0f * s, width, height), juce::Justification::centred, true);
+
+    g.setColour (juce::Colour (0x99FFFFFF));
+    g.setFont (juce::Font (20.0f * s, juce::Font::plain));
+    g.drawText ("Click anywhere to activate", juce::Rectangle<float> (0.0f, 30.0f * s, width, height), juce::Justification::centred, true);
+}
+
+void QuorlinAudioProcessorEditor::mouseDown (const juce::MouseEvent&)
+{
+    if (! bypassOverlayShown)
+        return;
+
+    // The click is an action of its own, to be undone alone.
+    finishUndoStep();
+    beginUndoStep();
+
+    if (auto* power = audioProcessor.apvts->getParameter ("poweR power"))
+        power->setValueNotifyingHost (1.0f);
+}
+
+void QuorlinAudioProcessorEditor::toggleBypass()
+{
+    finishUndoStep();
+    beginUndoStep();
+    saveUndoState();
+
+    if (auto* power = audioProcessor.apvts->getParameter ("poweR power"))
+        power->setValueNotifyingHost (power->getValue() >= 0.5f ? 0.0f : 1.0f);
+}
+
+//==============================================================================
+void QuorlinAudioProcessorEditor::updateTooltip (const juce::String& text)
+{
+    if (! showTooltips)
+        return;
+
+    infoLabel.setText (text.isNotEmpty() ? text : idleInfoText(), juce::dontSendNotification);
+}
+
+juce::String QuorlinAudioProcessorEditor::idleInfoText() const
+{
+    return "SR: " + sampleRateText (audioProcessor.getSampleRate())
+         + " | Oversampling: " + oversamplingText (audioProcessor.apvts->getRawParameterValue ("os")->load());
+}
+
+void QuorlinAudioProcessorEditor::tooltipSwitchClicked()
+{
+    showTooltips = tooltipButton.getToggleState();
+
+    if (! showTooltips)
+        infoLabel.setText ({}, juce::dontSendNotification);
+
+    if (auto* settings = settingsFile())
+    {
+        settings->setValue (tooltipsEnabledKey, showTooltips);
+        settings->saveIfNeeded();
+    }
+}
+
+//==============================================================================
+void QuorlinAudioProcessorEditor::saveUndoState()
+{
+    // Everything one click changes happens before this update arrives; a drag ends later.
+    if (! currentSnapshot.isEmpty())
+        triggerAsyncUpdate();
+}
+
+void QuorlinAudioProcessorEditor::beginUndoStep()
+{
+    if (currentSnapshot.isEmpty())
+        audioProcessor.getStateInformation (currentSnapshot);
+}
+
+void QuorlinAudioProcessorEditor::parameterValueChanged (int, float)
+{
+}
+
+// The knobs' and the box's bindings begin a gesture before they change a value, and only for
+// the user's own drags and choices, so the state taken here is the one before the action.
+void QuorlinAudioProcessorEditor::parameterGestureChanged (int, bool gestureIsStarting)
+{
+    if (! juce::MessageManager::existsAndIsCurrentThread())
+        return;
+
+    if (gestureIsStarting)
+    {
+        ++gesturesUnderWay;
+        beginUndoStep();
+    }
+    else
+    {
+        gesturesUnderWay = juce::jmax (0, gesturesUnderWay - 1);
+        triggerAsyncUpdate();
+    }
+}
+
+void QuorlinAudioProcessorEditor::handleAsyncUpdate()
+{
+    if (gesturesUnderWay == 0)
+        finishUndoStep();
+}
+
+void QuorlinAudioProcessorEditor::finishUndoStep()
+{
+    cancelPendingUpdate();
+
+    if (currentSnapshot.isEmpty())
+        return;
+
+    juce::MemoryBlock now;
+    audioProcessor.getStateInformation (now);
+
+    if (! holdSameSettings (now, currentSnapshot))
+    {
+        undoStack.push_back (std::move (currentSnapshot));
+
+        if (undoStack.size() > (size_t) maxUndoSteps)
+            undoStack.erase (undoStack.begin(), undoStack.end() - maxUndoSteps);
+
+        redoStack.clear();
+    }
+
+    currentSnapshot.reset();
+    updateUndoButtons();
+}
+
+void QuorlinAudioProcessorEditor::updateUndoButtons()
+{
+    undoButton.setEnabled (! undoStack.empty());
+    redoButton.setEnabled (! redoStack.empty());
+    undoButton.repaint();
+    redoButton.repaint();
+}
+
+void QuorlinAudioProcessorEditor::loadState (const juce::MemoryBlock& state)
+{
+    audioProcessor.setStateInformation (state.getData(), (int) state.getSize());
+}
+
+void QuorlinAudioProcessorEditor::undo()
+{
+    finishUndoStep();
+
+    if (undoStack.empty())
+        return;
+
+    redoStack.emplace_back();
+    audioProcessor.getStateInformation (redoStack.back());
+
+    const auto previous = std::move (undoStack.back());
+    undoStack.pop_back();
+    loadState (previous);
+    updateUndoButtons();
+}
+
+void QuorlinAudioProcessorEditor::redo()
+{
+    finishUndoStep();
+
+    if (redoStack.empty())
+        return;
+
+    undoStack.emplace_back();
+    audioProcessor.getStateInformation (undoStack.back());
+
+    const auto next = std::move (redoStack.back());
+    redoStack.pop_back();
+    loadState (next);
+    updateUndoButtons();
+}
+
+//==============================================================================
+void QuorlinAudioProcessorEditor::switchToStateA()
+{
+    if (isStateAActive)
+        return;
+
+    finishUndoStep();
+    audioProcessor.getStateInformation (stateB);
+    hasStateB = true;
+
+    if (hasStateA)
+        loadState (stateA);
+
+    isStateAActive = true;
+    showActiveSlot();
+}
+
+void QuorlinAudioProcessorEditor::switchToStateB()
+{
+    if (! isStateAActive)
+        return;
+
+    finishUndoStep();
+    audioProcessor.getStateInformation (stateA);
+    hasStateA = true;
+
+    if (hasStateB)
+        loadState (stateB);
+
+    isStateAActive = false;
+    showActiveSlot();
+}
+
+// The buttons' look draws its own body, so the active slot shows in its letter.
+void QuorlinAudioProcessorEditor::showActiveSlot()
+{
+    compareAButton.setColour (juce::TextButton::buttonColourId, isStateAActive ? activeSlotColour : otherSlotColour);
+    compareBButton.setColour (juce::TextButton::buttonColourId, isStateAActive ? otherSlotColour : activeSlotColour);
+    compareAButton.setToggleState (isStateAActive, juce::dontSendNotification);
+    compareBButton.setToggleState (! isStateAActive, juce::dontSendNotification);
+}
+
+//==============================================================================
+void QuorlinAudioProcessorEditor::showPreviousPreset()
+{
+    finishUndoStep();
+    beginUndoStep();
+    saveUndoState();
+
+    const auto presets = presetSelector->getFlatPresetList();
+
+    if (const auto count = (int) presets.size(); count > 0)
+    {
+        const auto current = presetSelector->getCurrentPresetIndex();
+        presetSelector->loadPresetFile (presets[(size_t) (current > 0 ? current - 1 : count - 1)]);
+        presetSelector->refresh();
+    }
+
+    updateHeartButton();
+}
+
+void QuorlinAudioProcessorEditor::showNextPreset()
+{
+    finishUndoStep();
+    beginUndoStep();
+    saveUndoState();
+
+    const auto presets = presetSelector->getFlatPresetList();
+
+    if (const auto count = (int) presets.size(); count > 0)
+    {
+        const auto current = presetSelector->getCurrentPresetIndex();
+        presetSelector->loadPresetFile (presets[(size_t) ((current + 1) % count)]);
+        presetSelector->refresh();
+    }
+
+    updateHeartButton();
+}
+
+void QuorlinAudioProcessorEditor::toggleFavourite()
+{
+    if (auto* favourites = presetSelector->presetManager->favoritesManager.get())
+    {
+        if (const auto file = presetSelector->getCurrentPresetFile(); file.existsAsFile())
+        {
+            favourites->toggleFavorite (file);
+            presetSelector->refresh();
+        }
+    }
+
+    updateHeartButton();
+}
+
+void QuorlinAudioProcessorEditor::updateHeartButton()
+{
+    auto favourite = false;
+
+    if (auto* favourites = presetSelector->presetManager->favoritesManager.get())
+        if (const auto file = presetSelector->getCurrentPresetFile(); file.existsAsFile())
+            favourite = favourites->favorites.contains (file.getRelativePathFrom (favourites->presetFolder));
+
+    if (favourite != heartButton.isFavourite)
+    {
+        heartButton.isFavourite = favourite;
+        heartButton.repaint();
+    }
+}
+
+// The dialogs answer later; the editor may be gone by then.
+void QuorlinAudioProcessorEditor::askToSavePreset()
+{
+    presetDialogs->askForPresetName (presetSelector->getCurrentName(),
+                                     [safe = juce::Component::SafePointer<QuorlinAudioProcessorEditor> (this)] (const juce::String& typedName)
+                                     {
+                                         if (safe != nullptr)
+                                             safe->presetSelector->saveUserPreset (typedName);
+                                     });
+}
+
+void QuorlinAudioProcessorEditor::askToDeletePreset()
+{
+    const auto file = presetSelector->getPresetFileToDelete();
+
+    if (file == juce::File())
+        return;
+
+    presetDialogs->confirmDeletion (PresetNames::deletionQuestion (file, presetSelector->presetManager->presetFolder),
+                                    [safe = juce::Component::SafePointer<QuorlinAudioProcessorEditor> (this), file]
+                                    {
+                                        if (safe != nullptr)
+                                            safe->presetSelector->deletePresetFile (file);
+                                    });
+}
+
+//==============================================================================
+void QuorlinAudioProcessorEditor::showAboutBox()
+{
+    if (aboutDialog == nullptr)
+    {
+        aboutDialog = std::make_unique<AboutDialog>();
+        aboutDialog->onClose = [this]
+        {
+            if (dimmingOverlay != nullptr)
+                dimmingOverlay->setVisible (false);
+        };
+    }
+
+    if (dimmingOverlay == nullptr)
+        dimmingOverlay = std::make_unique<DimmingOverlay>();
+
+    dimmingOverlay->setBounds (0, 0, getWidth(), getHeight());
+    addAndMakeVisible (*dimmingOverlay);
+
+    aboutDialog->setBounds (getWidth() / 2 - 170, getHeight() / 2 - 145, 340, 290);
+    addAndMakeVisible (*aboutDialog);
+    aboutDialog->toFront (true);
+}

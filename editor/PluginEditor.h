@@ -1,0 +1,224 @@
+#pragma once
+
+#include "AboutDialog.h"
+#include "BrassockLogoButton.h"
+#include "ButtonLookAndFeels.h"
+#include "FilmStripComponent.h"
+#include "IconButtons.h"
+#include "KnobLookAndFeels.h"
+#include "MeterComponent.h"
+#include "PresetLookAndFeel.h"
+#include "Retrotogglebutton.h"
+#include "TopBarMeter.h"
+#include "engine/PluginProcessor.h"
+#include "presets/DarkAlertLookAndFeel.h"
+#include "presets/HeartFavButton.h"
+#include "presets/ModernPresetSelectorWrapper.h"
+#include "presets/PresetDialogs.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+/** The plug-in's editor window.
+
+    Every child sits at a fixed rectangle of an 1100 x 852 design space and is scaled as a whole
+    by width / 1100, so the window can be resized between half and one and a half times the
+    design size; only the info line is placed in window pixels. The controls are bound to the
+    processor's parameters; the editor adds undo/redo and A/B compare of whole states, a veil
+    while the plug-in's power is off, help texts in the info line, the preset bar and the about
+    box, and keeps its size and the help-text switch in its settings file.
+
+    Undo works in steps of one user action each: a step keeps the state from before the action's
+    first change, and is recorded once the action is over (the end of a knob drag, or when the
+    click or change has been handled), and only when the state differs.
+*/
+class QuorlinAudioProcessorEditor final : public juce::AudioProcessorEditor,
+                                          public juce::Timer,
+                                          private juce::AudioProcessorParameter::Listener,
+                                          private juce::AsyncUpdater
+{
+public:
+    /** Shows its control's help text in the info line while the pointer is over the control. */
+    class TooltipMouseListener final : public juce::MouseListener
+    {
+    public:
+        TooltipMouseListener (QuorlinAudioProcessorEditor& owner, const juce::String& text);
+        ~TooltipMouseListener() override;
+
+        void mouseEnter (const juce::MouseEvent&) override;
+        void mouseExit (const juce::MouseEvent&) override;
+
+        QuorlinAudioProcessorEditor& owner;
+        const juce::String text;
+
+    private:
+        JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TooltipMouseListener)
+    };
+
+    explicit QuorlinAudioProcessorEditor (QuorlinAudioProcessor&);
+    ~QuorlinAudioProcessorEditor() override;
+
+    void mouseDown (const juce::MouseEvent&) override;
+    void paint (juce::Graphics&) override;
+    void paintOverChildren (juce::Graphics&) override;
+    void resized() override;
+    void timerCallback() override;
+
+    /** Records a save point for the user action under way: its step, which holds the state
+        from before the action's first change, is kept once the action is over. Outside a user
+        action (a switch following host automation or a loaded state) there is nothing to record.
+    */
+    void saveUndoState();
+
+    /** Shows the text in the info line, or the sample rate and oversampling when it is empty;
+        nothing while help texts are switched off.
+    */
+    void updateTooltip (const juce::String& text);
+
+    /** Fills the heart when the current preset is a favourite. */
+    void updateHeartButton();
+
+    /** The settings file's options. The framework's places, unless the environment variable
+        VASTREL_SETTINGS_FOLDER names a folder, which then holds the file (tests never touch the
+        machine-wide or the real user's file).
+    */
+    static juce::PropertiesFile::Options settingsOptions();
+
+    static constexpr int designWidth = 1100;
+    static constexpr int designHeight = 852;
+    static constexpr int maxUndoSteps = 30;
+
+    juce::Image backgroundImage;
+    QuorlinAudioProcessor& audioProcessor;
+
+    std::unique_ptr<ModernPresetSelectorWrapper> presetSelector;
+    HeartFavButton heartButton;
+
+    CustomLookAndFeel customLookAndFeel;
+    CustomLookAndFeel2 customLookAndFeel2;
+    CustomLookAndFeel2b customLookAndFeel2b;
+    CustomLookAndFeel3 customLookAndFeel3;
+    CustomLookAndFeel4 customLookAndFeel4;
+    PresetLookAndFeel presetLookAndFeel;
+    LargeButtonLookAndFeel largeButtonLookAndFeel;
+    PresetNavButtonLookAndFeel presetNavButtonLookAndFeel;
+    ABButtonLookAndFeel abButtonLookAndFeel;
+
+    juce::TextButton prevButton { "<" }, nextButton { ">" }, saveButton { "+" }, deleteButton { juce::String::charToString (0x2212) };
+
+    Retrotogglebutton powerButton { "poweR Button" }, compButton { "ComP Button" }, eqButton { "EqP Button" },
+                      typeAButton { "TypeA Button" }, typeBButton { "TypeB Button" },
+                      typeCButton { "TypeC Button" }, typeDButton { "TypeD Button" };
+
+    juce::ComboBox oversamplingBox;
+
+    /** The knobs of "knob1" to "knob11", in this order. */
+    std::array<std::unique_ptr<juce::Slider>, 11> knobSliders;
+    std::array<std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment>, 11> sliderAttachments;
+
+    std::unique_ptr<juce::AudioProcessorValueTreeState::ButtonAttachment> powerAttachment, compAttachment, eqAttachment;
+    std::array<std::unique_ptr<juce::AudioProcessorValueTreeState::ButtonAttachment>, 4> typeAttachments;
+    std::unique_ptr<juce::AudioProcessorValueTreeState::ComboBoxAttachment> oversamplingAttachment;
+
+    FilmStripComponent needleMeter;
+    MeterComponent outputMeter;
+
+    juce::MemoryBlock stateA;
+    bool hasStateA = false;
+    juce::MemoryBlock stateB;
+    bool hasStateB = false;
+    bool isStateAActive = true;
+    juce::TextButton compareAButton { "A" }, compareBButton { "B" };
+
+    BrassockLogoButton logoButton;
+    std::unique_ptr<AboutDialog> aboutDialog;
+    std::unique_ptr<DimmingOverlay> dimmingOverlay;
+    TopBarMeter topBarMeter;
+
+    UndoIconButton undoButton;
+    RedoIconButton redoButton;
+    std::vector<juce::MemoryBlock> undoStack, redoStack;
+
+    /** The state from before the user action under way; empty between actions. */
+    juce::MemoryBlock currentSnapshot;
+
+    juce::Label infoLabel;
+    juce::TextButton tooltipButton;
+    bool showTooltips = true;
+    InfoButtonLookAndFeel infoButtonLookAndFeel;
+    DarkAlertLookAndFeel darkAlertLookAndFeel;
+
+    /** The save and delete questions; tests put in their own answers. */
+    std::unique_ptr<PresetDialogs> presetDialogs;
+
+    juce::OwnedArray<TooltipMouseListener> tooltipListeners;
+    juce::ApplicationProperties appProperties;
+    juce::TextButton bypassButton { "BYPASS" };
+    BypassButtonLookAndFeel bypassButtonLookAndFeel;
+    bool bypassOverlayShown = false;
+
+private:
+    void parameterValueChanged (int parameterIndex, float newValue) override;
+    void parameterGestureChanged (int parameterIndex, bool gestureIsStarting) override;
+    void handleAsyncUpdate() override;
+
+    /** Starts the step of a user action: takes the state before its first change. Knobs and
+        the box start one when their binding begins a change gesture, switches when they are
+        pressed, and actions that set parameters themselves first thing.
+    */
+    void beginUndoStep();
+    void switchStateChanged (juce::Button&);
+
+    /** The parameters of the knobs and the box, whose gestures start undo steps. */
+    std::vector<juce::AudioProcessorParameter*> getGestureParameters() const;
+
+    /** Records the step of the action that has ended, if it changed anything. */
+    void finishUndoStep();
+
+    void undo();
+    void redo();
+    void switchToStateA();
+    void switchToStateB();
+    void showActiveSlot();
+    void updateUndoButtons();
+
+    /** Loads a whole state. The switches and the box follow without a press or a gesture, so
+        their handlers find no step to record.
+    */
+    void loadState (const juce::MemoryBlock& state);
+
+    void showPreviousPreset();
+    void showNextPreset();
+    void toggleFavourite();
+    void askToSavePreset();
+    void askToDeletePreset();
+
+    void showAboutBox();
+    void toggleBypass();
+    void tooltipSwitchClicked();
+    juce::String idleInfoText() const;
+
+    void createKnobs();
+    void setUpSwitches();
+    void bindControls();
+    void addTooltipListeners();
+
+    /** The framework's settings file, or nullptr when it has none. */
+    juce::PropertiesFile* settingsFile();
+
+    bool isPowerOff() const;
+    void drawArtwork (juce::Graphics&, juce::Rectangle<int> area);
+
+    std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> getDesignLayout();
+
+    /** The artwork stretched to the size it was last drawn at, in screen pixels. */
+    juce::Image stretchedArtwork;
+
+    /** Gestures of the knobs and the box begun and not yet ended: a knob drag. */
+    int gesturesUnderWay = 0;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorlinAudioProcessorEditor)
+};

@@ -1,0 +1,183 @@
+// The about box: where panel and veil go, the ways of closing them, the link and the editor
+// closing while the box is open.
+
+#include "EditorWindowSupport.h"
+
+using namespace EditorWindowSupport;
+
+namespace
+{
+    class AboutBox : public EditorTest
+    {
+    protected:
+        void SetUp() override
+        {
+            EditorTest::SetUp();
+            open().setVisible (true);
+        }
+
+        void clickLogo()
+        {
+            ASSERT_TRUE (editor->logoButton.onClick != nullptr);
+            editor->logoButton.onClick();
+        }
+
+        AboutDialog& panel()          { return *editor->aboutDialog; }
+        DimmingOverlay& veil()        { return *editor->dimmingOverlay; }
+
+        void pressPanel (juce::Point<float> position)
+        {
+            panel().mouseDown (mouseAt (panel(), position));
+        }
+    };
+}
+
+TEST_F (AboutBox, NothingExistsBeforeTheFirstLogoClick)
+{
+    EXPECT_EQ (editor->aboutDialog, nullptr);
+    EXPECT_EQ (editor->dimmingOverlay, nullptr);
+}
+
+TEST_F (AboutBox, OpensCentredOverAVeilOnTheWholeEditor)
+{
+    clickLogo();
+
+    EXPECT_EQ (panel().getBounds(), juce::Rectangle<int> (242, 174, 340, 290));
+    EXPECT_EQ (veil().getBounds(), juce::Rectangle<int> (0, 0, 825, 639));
+    EXPECT_TRUE (panel().isVisible());
+    EXPECT_TRUE (veil().isVisible());
+    EXPECT_TRUE (panel().isAlwaysOnTop());
+    EXPECT_TRUE (panel().getWantsKeyboardFocus());
+    EXPECT_TRUE (panel().getTransform().isIdentity());
+
+    // In front of every control, the panel above the veil.
+    const auto& children = editor->getChildren();
+    EXPECT_GT (children.indexOf (&veil()), children.indexOf (&editor->bypassButton));
+    EXPECT_GT (children.indexOf (&panel()), children.indexOf (&veil()));
+    EXPECT_EQ (editor->getComponentAt (412, 100), &veil());
+    EXPECT_EQ (editor->getComponentAt (412, 300), &panel());
+
+    EXPECT_EQ (panel().getCloseBox(), juce::Rectangle<float> (307.0f, 12.0f, 21.0f, 21.0f));
+    EXPECT_EQ (panel().websiteLink.getBounds(), juce::Rectangle<int> (20, 258, 300, 24));
+    EXPECT_EQ (panel().buildText, "Intel");
+    EXPECT_TRUE (panel().logoImage.isValid());
+}
+
+TEST_F (AboutBox, CloseBoxAndEscapeCloseBothAPressElsewhereNothing)
+{
+    clickLogo();
+
+    // Just outside the box on each side, then inside it.
+    for (const auto point : { juce::Point<float> (306.9f, 20.0f), juce::Point<float> (328.0f, 20.0f),
+                              juce::Point<float> (315.0f, 11.9f), juce::Point<float> (315.0f, 33.0f),
+                              juce::Point<float> (170.0f, 150.0f) })
+    {
+        pressPanel (point);
+        EXPECT_TRUE (panel().isVisible()) << point.toString();
+    }
+
+    panel().mouseMove (mouseAt (panel(), { 320.0f, 20.0f }));
+    EXPECT_TRUE (panel().closeHovered);
+    panel().mouseMove (mouseAt (panel(), { 200.0f, 20.0f }));
+    EXPECT_FALSE (panel().closeHovered);
+
+    pressPanel ({ 307.0f, 12.0f });
+    EXPECT_FALSE (panel().isVisible());
+    EXPECT_FALSE (veil().isVisible());
+
+    clickLogo();
+    EXPECT_FALSE (panel().keyPressed (juce::KeyPress ('a')));
+    EXPECT_FALSE (panel().keyPressed (juce::KeyPress (juce::KeyPress::returnKey)));
+    EXPECT_TRUE (panel().isVisible());
+
+    EXPECT_TRUE (panel().keyPressed (juce::KeyPress (juce::KeyPress::escapeKey)));
+    EXPECT_FALSE (panel().isVisible());
+    EXPECT_FALSE (veil().isVisible());
+}
+
+TEST_F (AboutBox, PanelTakesTheKeyboardWhenShownOnScreen)
+{
+    EditorTestSupport::DesktopMouse mouse (*editor);
+    runPendingMessages();
+    clickLogo();
+    EXPECT_TRUE (panel().hasKeyboardFocus (false));
+
+    panel().close();
+    EXPECT_FALSE (panel().hasKeyboardFocus (false));
+
+    clickLogo();
+    EXPECT_TRUE (panel().hasKeyboardFocus (false));
+}
+
+TEST_F (AboutBox, PressOnTheVeilRemovesOnlyTheVeil)
+{
+    EditorTestSupport::DesktopMouse mouse (*editor);
+    clickLogo();
+
+    mouse.click ({ 100.0f, 100.0f });
+    EXPECT_FALSE (veil().isVisible());
+    EXPECT_TRUE (panel().isVisible());
+    EXPECT_EQ (value ("poweR power"), 1.0f);
+
+    EXPECT_TRUE (panel().keyPressed (juce::KeyPress (juce::KeyPress::escapeKey)));
+    EXPECT_FALSE (panel().isVisible());
+
+    // While the veil shows, it takes the presses meant for the controls beneath: the power switch.
+    clickLogo();
+    mouse.click ({ 87.0f, 497.0f });
+    runPendingMessages();
+    EXPECT_EQ (value ("poweR power"), 1.0f);
+    EXPECT_FALSE (veil().isVisible());
+    EXPECT_TRUE (panel().isVisible());
+}
+
+TEST_F (AboutBox, LaterClicksReplaceTheSameObjectsAndResizingLeavesThem)
+{
+    clickLogo();
+    auto* firstPanel = &panel();
+    auto* firstVeil = &veil();
+
+    editor->setSize (1100, 852);
+    EXPECT_EQ (panel().getBounds(), juce::Rectangle<int> (242, 174, 340, 290));
+    EXPECT_EQ (veil().getBounds(), juce::Rectangle<int> (0, 0, 825, 639));
+
+    clickLogo();
+    EXPECT_EQ (&panel(), firstPanel);
+    EXPECT_EQ (&veil(), firstVeil);
+    EXPECT_EQ (panel().getBounds(), juce::Rectangle<int> (380, 281, 340, 290));
+    EXPECT_EQ (veil().getBounds(), juce::Rectangle<int> (0, 0, 1100, 852));
+
+    const auto& children = editor->getChildren();
+    EXPECT_GT (children.indexOf (&panel()), children.indexOf (&veil()));
+}
+
+TEST_F (AboutBox, LinkOpensTheMakersWebSite)
+{
+    clickLogo();
+    juce::StringArray opened;
+    panel().websiteLink.openInBrowser = [&opened] (const juce::URL& url) { opened.add (url.toString (false)); };
+
+    auto& link = panel().websiteLink;
+    link.mouseDown (mouseAt (link, { 150.0f, 12.0f }));
+
+    EXPECT_EQ (opened, juce::StringArray ("https://www.brassock.com"));
+    EXPECT_EQ (link.getMouseCursor(), juce::MouseCursor (juce::MouseCursor::PointingHandCursor));
+}
+
+// Run under AddressSanitizer this also shows that nothing is used after it is gone.
+TEST_F (AboutBox, ClosingTheEditorWithTheBoxOpenLeavesNothingBehind)
+{
+    editor->addToDesktop (0);
+    clickLogo();
+    ASSERT_TRUE (panel().isShowing());
+    juce::Component::SafePointer<AboutDialog> safePanel (&panel());
+    juce::Component::SafePointer<DimmingOverlay> safeVeil (&veil());
+    juce::Component::SafePointer<juce::Slider> safeKnob (&knob (1));
+
+    close();
+    runPendingMessages();
+
+    EXPECT_EQ (safePanel.getComponent(), nullptr);
+    EXPECT_EQ (safeVeil.getComponent(), nullptr);
+    EXPECT_EQ (safeKnob.getComponent(), nullptr);
+}

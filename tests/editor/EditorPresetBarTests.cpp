@@ -1,0 +1,370 @@
+// The preset bar inside the editor: previous and next round the flat list, the heart, save and
+// delete through the dialogs (scripted, and once the real one on screen), and a browser pick.
+
+#include "EditorWindowSupport.h"
+
+#include <optional>
+
+using namespace EditorWindowSupport;
+
+namespace
+{
+    /** Dialogs that answer as the test says, or keep the callbacks for later. */
+    struct ScriptedDialogs final : public PresetDialogs
+    {
+        ScriptedDialogs (juce::StringArray& askedLog, std::function<void (const juce::String&)>& save, std::function<void()>& remove)
+            : asked (askedLog), keptSave (save), keptDelete (remove) {}
+
+        void askForPresetName (const juce::String& suggestedName, std::function<void (const juce::String&)> onSave) override
+        {
+            asked.add ("save: " + suggestedName);
+
+            if (typedName.has_value())
+                onSave (*typedName);
+            else
+                keptSave = std::move (onSave);
+        }
+
+        void confirmDeletion (const juce::String& question, std::function<void()> onDelete) override
+        {
+            asked.add ("delete: " + question);
+
+            if (confirm)
+                onDelete();
+            else
+                keptDelete = std::move (onDelete);
+        }
+
+        std::optional<juce::String> typedName;
+        bool confirm = false;
+
+        // Outside the dialogs, which go with the editor.
+        juce::StringArray& asked;
+        std::function<void (const juce::String&)>& keptSave;
+        std::function<void()>& keptDelete;
+    };
+
+    std::vector<juce::AlertWindow*> visibleAlertWindows()
+    {
+        std::vector<juce::AlertWindow*> windows;
+        auto& desktop = juce::Desktop::getInstance();
+
+        for (auto i = 0; i < desktop.getNumComponents(); ++i)
+            if (auto* alert = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i)); alert != nullptr && alert->isShowing())
+                windows.push_back (alert);
+
+        return windows;
+    }
+
+    class EditorPresetBar : public EditorTest
+    {
+    protected:
+        void SetUp() override
+        {
+            EditorTest::SetUp();
+
+            // Flat order: Bright, Default, User/Mine, Tape/Reel; each drives differently.
+            savePreset ("Bright.rcp", 3.0f);
+            savePreset ("User/Mine.rcp", 6.0f);
+            savePreset ("Tape/Reel.rcp", 9.0f);
+            automate ("knob1", 0.0f);
+            setCurrentName ("Default");
+
+            open();
+            editor->presetSelector->stopTimer();
+        }
+
+        void savePreset (const juce::String& relativePath, float drive)
+        {
+            const auto file = presetFolder().getChildFile (relativePath);
+            ASSERT_TRUE (file.getParentDirectory().createDirectory());
+            automate ("knob1", drive);
+            processor->presetManager->savePresetInternal (file);
+            ASSERT_TRUE (file.existsAsFile());
+        }
+
+        void setCurrentName (const juce::String& name)
+        {
+            processor->apvts->state.setProperty ("Current_Selected_Preset", name, nullptr);
+        }
+
+        juce::String currentName()  { return processor->apvts->state.getProperty ("Current_Selected_Preset").toString(); }
+
+        ScriptedDialogs& scriptDialogs()
+        {
+            auto dialogs = std::make_unique<ScriptedDialogs> (asked, keptSave, keptDelete);
+            auto& result = *dialogs;
+            editor->presetDialogs = std::move (dialogs);
+            return result;
+        }
+
+        juce::StringArray categoryNames()
+        {
+            juce::StringArray names;
+
+            for (const auto& category : editor->presetSelector->selector.categories)
+                names.add (category.name);
+
+            return names;
+        }
+
+        juce::StringArray asked;
+        std::function<void (const juce::String&)> keptSave;
+        std::function<void()> keptDelete;
+    };
+}
+
+TEST_F (EditorPresetBar, NextAndPreviousGoRoundTheFlatList)
+{
+    struct Step { juce::Button* button; const char* name; float drive; };
+
+    const Step steps[] = {
+        { &editor->nextButton, "Mine", 6.0f }, { &editor->nextButton, "Reel", 9.0f }, { &editor->nextButton, "Bright", 3.0f },
+        { &editor->prevButton, "Reel", 9.0f }, { &editor->prevButton, "Mine", 6.0f }, { &editor->prevButton, "Default", 0.0f },
+        { &editor->prevButton, "Bright", 3.0f },
+    };
+
+    for (const auto& step : steps)
+    {
+        click (*step.button);
+        EXPECT_EQ (currentName(), step.name);
+        EXPECT_EQ (value ("knob1"), step.drive) << step.name;
+        EXPECT_EQ (editor->presetSelector->selector.displayText, step.name);
+    }
+
+    // Each load is one step; undo walks back through the presets, names included.
+    EXPECT_EQ (editor->undoStack.size(), 7u);
+    editor->undoButton.onClick();
+    EXPECT_EQ (currentName(), "Default");
+    EXPECT_EQ (value ("knob1"), 0.0f);
+    editor->undoButton.onClick();
+    EXPECT_EQ (currentName(), "Mine");
+    EXPECT_EQ (value ("knob1"), 6.0f);
+}
+
+TEST_F (EditorPresetBar, UnknownNameGoesToTheFirstOrTheLast)
+{
+    setCurrentName ("Gone");
+    click (editor->nextButton);
+    EXPECT_EQ (currentName(), "Bright");
+
+    setCurrentName ("");
+    click (editor->prevButton);
+    EXPECT_EQ (currentName(), "Reel");
+}
+
+TEST_F (EditorPresetBar, LoadThatChangesNothingIsNoStep)
+{
+    for (const auto* path : { "Bright.rcp", "User/Mine.rcp", "Tape/Reel.rcp" })
+        presetFolder().getChildFile (path).deleteFile();
+
+    click (editor->nextButton);
+    click (editor->prevButton);
+    EXPECT_EQ (currentName(), "Default");
+    EXPECT_TRUE (editor->undoStack.empty());
+
+    presetFolder().getChildFile ("Default.rcp").deleteFile();
+    click (editor->nextButton);
+    EXPECT_TRUE (editor->undoStack.empty());
+}
+
+TEST_F (EditorPresetBar, HeartTogglesTheCurrentPresetsFavourite)
+{
+    auto& favourites = *processor->presetManager->favoritesManager;
+    click (editor->nextButton);
+    ASSERT_EQ (currentName(), "Mine");
+    EXPECT_FALSE (editor->heartButton.isFavourite);
+
+    ASSERT_TRUE (editor->heartButton.onClick != nullptr);
+    editor->heartButton.onClick();
+    EXPECT_EQ (favourites.favorites, juce::StringArray ("User/Mine.rcp"));
+    EXPECT_TRUE (editor->heartButton.isFavourite);
+    EXPECT_EQ (categoryNames()[0], "Favorites");
+
+    editor->heartButton.onClick();
+    EXPECT_TRUE (favourites.favorites.isEmpty());
+    EXPECT_FALSE (editor->heartButton.isFavourite);
+    EXPECT_FALSE (categoryNames().contains ("Favorites"));
+
+    // With no file of the current name the heart only empties itself.
+    editor->heartButton.onClick();
+    setCurrentName ("Gone");
+    editor->heartButton.onClick();
+    EXPECT_EQ (favourites.favorites, juce::StringArray ("User/Mine.rcp"));
+    EXPECT_FALSE (editor->heartButton.isFavourite);
+    EXPECT_EQ (editor->undoStack.size(), 1u);
+}
+
+TEST_F (EditorPresetBar, HeartFollowsTheNamePoll)
+{
+    processor->presetManager->favoritesManager->toggleFavorite (presetFolder().getChildFile ("Tape/Reel.rcp"));
+    setCurrentName ("Reel");
+    EXPECT_FALSE (editor->heartButton.isFavourite);
+
+    editor->presetSelector->timerCallback();
+    EXPECT_TRUE (editor->heartButton.isFavourite);
+
+    setCurrentName ("Bright");
+    editor->presetSelector->timerCallback();
+    EXPECT_FALSE (editor->heartButton.isFavourite);
+}
+
+TEST_F (EditorPresetBar, SaveWritesTheTypedNameIntoUser)
+{
+    auto& dialogs = scriptDialogs();
+    dialogs.typedName = "  Pad  ";
+    click (editor->saveButton);
+
+    EXPECT_EQ (asked, juce::StringArray ("save: Default"));
+    EXPECT_TRUE (presetFolder().getChildFile ("User/Pad.rcp").existsAsFile());
+    EXPECT_EQ (currentName(), "Pad");
+    EXPECT_EQ (editor->presetSelector->selector.displayText, "Pad");
+    EXPECT_TRUE (editor->undoStack.empty());
+
+    // Names that would leave "User" are refused; nothing is written.
+    for (const auto* name : { "../Escape", "/tmp/Escape", "~Escape", ".hidden", "" })
+    {
+        dialogs.typedName = name;
+        click (editor->saveButton);
+        EXPECT_EQ (currentName(), "Pad") << name;
+    }
+
+    EXPECT_FALSE (presetFolder().getChildFile ("Escape.rcp").exists());
+    EXPECT_FALSE (presetFolder().getChildFile ("User/.hidden.rcp").exists());
+}
+
+TEST_F (EditorPresetBar, DeleteNamesTheExactFileAndRemovesOnlyIt)
+{
+    click (editor->nextButton);
+    ASSERT_EQ (currentName(), "Mine");
+
+    // A second "Mine" elsewhere must survive.
+    savePreset ("Tape/Mine.rcp", 12.0f);
+    setCurrentName ("Mine");
+    editor->undoStack.clear();
+
+    auto& dialogs = scriptDialogs();
+    click (editor->deleteButton);
+    EXPECT_EQ (asked, juce::StringArray ("delete: Delete \"Mine\"?\nUser/Mine.rcp"));
+    EXPECT_TRUE (presetFolder().getChildFile ("User/Mine.rcp").existsAsFile());
+
+    dialogs.confirm = true;
+    click (editor->deleteButton);
+    EXPECT_FALSE (presetFolder().getChildFile ("User/Mine.rcp").exists());
+    EXPECT_TRUE (presetFolder().getChildFile ("Tape/Mine.rcp").existsAsFile());
+    EXPECT_EQ (currentName(), "");
+    EXPECT_EQ (editor->presetSelector->selector.displayText, "Init");
+    EXPECT_EQ (value ("knob1"), 12.0f);
+    EXPECT_TRUE (editor->undoStack.empty());
+
+    // Without a current name no question is asked.
+    asked.clear();
+    click (editor->deleteButton);
+    EXPECT_TRUE (asked.isEmpty());
+}
+
+TEST_F (EditorPresetBar, AnswersThatArriveAfterTheEditorClosedDoNothing)
+{
+    scriptDialogs();
+    click (editor->saveButton);
+    click (editor->nextButton);
+    click (editor->deleteButton);
+    ASSERT_TRUE (keptSave != nullptr);
+    ASSERT_TRUE (keptDelete != nullptr);
+
+    close();
+    keptSave ("Late");
+    keptDelete();
+
+    EXPECT_FALSE (presetFolder().getChildFile ("User/Late.rcp").exists());
+    EXPECT_TRUE (presetFolder().getChildFile ("User/Mine.rcp").existsAsFile());
+}
+
+TEST_F (EditorPresetBar, RealSaveDialogOnScreen)
+{
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+
+    click (editor->saveButton);
+    ASSERT_EQ (visibleAlertWindows().size(), 1u);
+    auto* alert = visibleAlertWindows().front();
+    EXPECT_EQ (alert->getName(), "Save Preset");
+    EXPECT_EQ (alert->getDescription(), "Save Preset. Enter preset name:");
+    EXPECT_EQ (&alert->getLookAndFeel(), &editor->darkAlertLookAndFeel);
+
+    auto* field = alert->getTextEditor ("name");
+    ASSERT_NE (field, nullptr);
+    EXPECT_EQ (field->getText(), "Default");
+    field->setText ("Live Vocal");
+
+    juce::TextButton* saveButton = nullptr;
+
+    for (auto* child : alert->getChildren())
+        if (auto* button = dynamic_cast<juce::TextButton*> (child); button != nullptr && button->getButtonText() == "Save")
+            saveButton = button;
+
+    ASSERT_NE (saveButton, nullptr);
+    saveButton->triggerClick();
+    runPendingMessages();
+
+    EXPECT_TRUE (visibleAlertWindows().empty());
+    EXPECT_TRUE (presetFolder().getChildFile ("User/Live Vocal.rcp").existsAsFile());
+    EXPECT_EQ (currentName(), "Live Vocal");
+
+    // The editor may close while a dialog is open; the dialog goes with it.
+    click (editor->saveButton);
+    ASSERT_EQ (visibleAlertWindows().size(), 1u);
+    editor->removeFromDesktop();
+    close();
+    runPendingMessages();
+    EXPECT_TRUE (visibleAlertWindows().empty());
+}
+
+TEST_F (EditorPresetBar, BrowserPickLoadsThePresetWithoutAnUndoStep)
+{
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+    auto& selector = editor->presetSelector->selector;
+
+    selector.showMenu();
+    runPendingMessages();
+    ASSERT_NE (selector.menu, nullptr);
+    ASSERT_NE (selector.overlay, nullptr);
+    EXPECT_EQ (selector.overlay->getParentComponent(), editor.get());
+
+    // The row of "Reel" carries flat index 3.
+    ASSERT_TRUE (selector.onPresetSelected != nullptr);
+    selector.onPresetSelected (3);
+    selector.hideMenu();
+    runPendingMessages();
+
+    EXPECT_EQ (currentName(), "Reel");
+    EXPECT_EQ (value ("knob1"), 9.0f);
+    EXPECT_TRUE (editor->undoStack.empty());
+
+    editor->removeFromDesktop();
+}
+
+TEST_F (EditorPresetBar, HeartInTheBrowsersListMovesTheBarsHeartAtOnce)
+{
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+    auto& selector = editor->presetSelector->selector;
+    selector.showMenu();
+    runPendingMessages();
+    ASSERT_NE (selector.menu, nullptr);
+
+    auto& list = *selector.menu->subMenu;
+    ASSERT_TRUE (list.onHeartClicked != nullptr);
+
+    list.onHeartClicked (presetFolder().getChildFile ("Default.rcp"));
+    EXPECT_TRUE (editor->heartButton.isFavourite);
+    EXPECT_EQ (categoryNames()[0], "Favorites");
+
+    list.onHeartClicked (presetFolder().getChildFile ("Default.rcp"));
+    EXPECT_FALSE (editor->heartButton.isFavourite);
+    EXPECT_FALSE (categoryNames().contains ("Favorites"));
+
+    selector.hideMenu();
+    editor->removeFromDesktop();
+}

@@ -1,0 +1,161 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace EditorTestSupport
+{
+    /** The component painted at its own size into a fresh transparent image, no window needed. */
+    inline juce::Image snapshot (juce::Component& component)
+    {
+        return component.createComponentSnapshot (component.getLocalBounds(), true, 1.0f);
+    }
+
+    /** A transparent ARGB image of the given size with whatever draw paints into it. */
+    inline juce::Image render (int width, int height, const std::function<void (juce::Graphics&)>& draw)
+    {
+        juce::Image image (juce::Image::ARGB, width, height, true, juce::SoftwareImageType());
+        juce::Graphics g (image);
+        draw (g);
+        return image;
+    }
+
+    /** Writes the picture under the build folder for a person to look at, over a mid grey so
+        that white and black drawing both show.
+    */
+    inline void savePicture (const juce::Image& image, const juce::String& name)
+    {
+        juce::Image flattened (juce::Image::RGB, image.getWidth(), image.getHeight(), false);
+        {
+            juce::Graphics g (flattened);
+            g.fillAll (juce::Colour (0xFF505050));
+            g.drawImageAt (image, 0, 0);
+        }
+
+        const auto folder = juce::File (VASTREL_EDITOR_PICTURES);
+        folder.createDirectory();
+
+        const auto file = folder.getChildFile (name + ".png");
+        file.deleteFile();
+
+        juce::FileOutputStream stream (file);
+        juce::PNGImageFormat png;
+        ASSERT_TRUE (stream.openedOk() && png.writeImageToStream (flattened, stream)) << file.getFullPathName();
+    }
+
+    /** Frame f of a synthetic strip is a solid opaque colour whose red channel is f. */
+    inline juce::Colour frameColour (int frame)
+    {
+        return juce::Colour ((juce::uint8) frame, (juce::uint8) (255 - frame), (juce::uint8) 0x80);
+    }
+
+    /** A vertical film strip of numFrames solid frames, frame 0 on top. */
+    inline juce::Image makeStrip (int width, int frameHeight, int numFrames)
+    {
+        return render (width, frameHeight * numFrames, [&] (juce::Graphics& g)
+        {
+            for (int frame = 0; frame < numFrames; ++frame)
+            {
+                g.setColour (frameColour (frame));
+                g.fillRect (0, frame * frameHeight, width, frameHeight);
+            }
+        });
+    }
+
+    /** The strongest alpha over the image: the colour's own alpha where some pixel is fully covered. */
+    inline int maxAlpha (const juce::Image& image)
+    {
+        int result = 0;
+
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+                result = juce::jmax (result, (int) image.getPixelAt (x, y).getAlpha());
+
+        return result;
+    }
+
+    /** The most opaque pixel of the image, unpremultiplied. */
+    inline juce::Colour mostOpaquePixel (const juce::Image& image)
+    {
+        juce::Colour result;
+
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+                if (image.getPixelAt (x, y).getAlpha() > result.getAlpha())
+                    result = image.getPixelAt (x, y);
+
+        return result;
+    }
+
+    inline bool isTransparent (const juce::Image& image)
+    {
+        return maxAlpha (image) == 0;
+    }
+
+    /** Path fills reach 253 rather than 255 of coverage, and unpremultiplying a faint pixel
+        moves its colour by a few steps: hence the default tolerance.
+    */
+    inline void expectColourNear (juce::Colour actual, juce::Colour expected, int tolerance = 2)
+    {
+        EXPECT_NEAR (actual.getAlpha(), expected.getAlpha(), tolerance) << actual.toDisplayString (true).toStdString();
+        EXPECT_NEAR (actual.getRed(), expected.getRed(), tolerance) << actual.toDisplayString (true).toStdString();
+        EXPECT_NEAR (actual.getGreen(), expected.getGreen(), tolerance) << actual.toDisplayString (true).toStdString();
+        EXPECT_NEAR (actual.getBlue(), expected.getBlue(), tolerance) << actual.toDisplayString (true).toStdString();
+    }
+
+    /** Puts a component in a window of its own and moves the mouse over it, as a user would: the
+        pointer itself moves (the framework asks the display where it is) and the events go
+        through the window, so the component gets its enter, exit, press and release calls and
+        reports the mouse as over it. Needs a display (Xvfb in the test runs).
+    */
+    class DesktopMouse
+    {
+    public:
+        explicit DesktopMouse (juce::Component& componentToUse)
+            : component (componentToUse)
+        {
+            component.setTopLeftPosition (40, 40);
+            component.addToDesktop (0);
+            component.setVisible (true);
+        }
+
+        ~DesktopMouse()
+        {
+            moveTo ({ -1000.0f, -1000.0f });
+            component.removeFromDesktop();
+        }
+
+        /** Positions are in the component's own coordinates. */
+        void moveTo (juce::Point<float> position)      { send (position, {}); }
+        void press (juce::Point<float> position)       { send (position, juce::ModifierKeys::leftButtonModifier); }
+        void dragTo (juce::Point<float> position)      { send (position, juce::ModifierKeys::leftButtonModifier); }
+        void release (juce::Point<float> position)     { send (position, {}); }
+
+        void click (juce::Point<float> position)
+        {
+            moveTo (position);
+            press (position);
+            release (position);
+        }
+
+    private:
+        void send (juce::Point<float> position, juce::ModifierKeys buttons)
+        {
+            auto* peer = component.getPeer();
+            ASSERT_NE (peer, nullptr);
+
+            juce::Desktop::setMousePosition (component.localPointToGlobal (position).roundToInt());
+
+            time += 250;
+            peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, position, buttons,
+                                    juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                                    time);
+        }
+
+        juce::Component& component;
+        juce::int64 time = juce::Time::currentTimeMillis();
+    };
+}

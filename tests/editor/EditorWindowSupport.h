@@ -1,0 +1,157 @@
+#pragma once
+
+#include "EditorTestSupport.h"
+#include "editor/PluginEditor.h"
+#include "presets/PresetBox.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace EditorWindowSupport
+{
+    /** The folder the test run gives the editor for its settings file. */
+    inline juce::File settingsFolder()
+    {
+        return juce::File (juce::SystemStats::getEnvironmentVariable ("VASTREL_SETTINGS_FOLDER", {}));
+    }
+
+    inline juce::File settingsFileOnDisk()
+    {
+        return settingsFolder().getChildFile ("VastrelV3.settings");
+    }
+
+    /** Writes a settings file as the framework writes one, holding one value. */
+    inline void writeSetting (const juce::String& key, const juce::String& text)
+    {
+        juce::PropertiesFile file (QuorlinAudioProcessorEditor::settingsOptions());
+        file.setValue (key, text);
+        ASSERT_TRUE (file.save());
+    }
+
+    /** What the settings file on disk holds for a key, or an empty text. */
+    inline juce::String storedSetting (const juce::String& key)
+    {
+        juce::PropertiesFile file (settingsFileOnDisk(), QuorlinAudioProcessorEditor::settingsOptions());
+        return file.getValue (key);
+    }
+
+    /** A mouse event at a point of the component, as the framework delivers it. */
+    inline juce::MouseEvent mouseAt (juce::Component& component, juce::Point<float> position)
+    {
+        const auto now = juce::Time::getCurrentTime();
+
+        return { juce::Desktop::getInstance().getMainMouseSource(), position, juce::ModifierKeys::leftButtonModifier,
+                 juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                 juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
+                 juce::MouseInputSource::defaultTiltY, &component, &component, now, position, now, 1, false };
+    }
+
+    /** The brightest pixel of the image. */
+    inline juce::Colour brightestPixel (const juce::Image& image)
+    {
+        juce::Colour result;
+
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+                if (image.getPixelAt (x, y).getBrightness() > result.getBrightness())
+                    result = image.getPixelAt (x, y);
+
+        return result;
+    }
+
+    /** The mean brightness of every fourth pixel in both directions. */
+    inline float meanBrightness (const juce::Image& image)
+    {
+        double sum = 0.0;
+        int count = 0;
+
+        for (int y = 0; y < image.getHeight(); y += 4)
+            for (int x = 0; x < image.getWidth(); x += 4, ++count)
+                sum += image.getPixelAt (x, y).getBrightness();
+
+        return count > 0 ? (float) (sum / count) : 0.0f;
+    }
+
+    /** Runs every message posted so far and those they post in turn: a click that was
+        triggered, then the undo step it left pending.
+    */
+    inline void runPendingMessages()
+    {
+        for (auto round = 0; round < 3; ++round)
+        {
+            auto done = std::make_shared<bool> (false);
+            juce::MessageManager::callAsync ([done] { *done = true; });
+
+            for (auto attempt = 0; attempt < 2000 && ! *done; ++attempt)
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
+
+            ASSERT_TRUE (*done);
+        }
+    }
+
+    /** A fresh processor with an empty preset folder and no settings file; the editor is opened
+        by the test.
+    */
+    class EditorTest : public ::testing::Test
+    {
+    protected:
+        void SetUp() override
+        {
+            ASSERT_TRUE (settingsFolder().getFullPathName().startsWith ("/tmp/"));
+            settingsFolder().deleteRecursively();
+            presetFolder().deleteRecursively();
+            processor = std::make_unique<QuorlinAudioProcessor>();
+        }
+
+        void TearDown() override
+        {
+            editor.reset();
+            processor.reset();
+        }
+
+        QuorlinAudioProcessorEditor& open()
+        {
+            editor = std::make_unique<QuorlinAudioProcessorEditor> (*processor);
+            return *editor;
+        }
+
+        void close()  { editor.reset(); }
+
+        static juce::File presetFolder()  { return ProcessorPresetManager::defaultPresetFolder(); }
+
+        juce::RangedAudioParameter& parameter (const char* id)  { return *processor->apvts->getParameter (id); }
+
+        float value (const char* id)  { return processor->apvts->getRawParameterValue (id)->load(); }
+
+        /** Sets a parameter as host automation does, without a gesture. */
+        void automate (const char* id, float plainValue)
+        {
+            auto& p = parameter (id);
+            p.setValueNotifyingHost (p.convertTo0to1 (plainValue));
+        }
+
+        juce::Slider& knob (int number)  { return *editor->knobSliders[(size_t) number - 1]; }
+
+        /** A knob turned as a drag turns it: gesture, new value, end of gesture. */
+        void drag (int number, double newValue)
+        {
+            {
+                juce::Slider::ScopedDragNotification gesture (knob (number));
+                knob (number).setValue (newValue, juce::sendNotificationSync);
+            }
+
+            runPendingMessages();
+        }
+
+        /** A click on a switch or button as the framework delivers it, and what follows it. */
+        static void click (juce::Button& button)
+        {
+            button.triggerClick();
+            runPendingMessages();
+        }
+
+        std::unique_ptr<QuorlinAudioProcessor> processor;
+        std::unique_ptr<QuorlinAudioProcessorEditor> editor;
+    };
+}
