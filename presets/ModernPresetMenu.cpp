@@ -2,6 +2,7 @@
 
 #include "PresetBox.h"
 #include "PresetBrowserLook.h"
+#include "ScrolledRows.h"
 
 #include <algorithm>
 
@@ -236,20 +237,9 @@ bool ModernPresetMenu::hasPresets (int row) const
 
 void ModernPresetMenu::updateScrollBar()
 {
-    if (getContentHeight() > getListHeight())
-    {
-        const auto barWidth = juce::jmin (12, getWidth());
-        scrollBar.setVisible (true);
-        scrollBar.setBounds (getWidth() - barWidth, headerHeight + 5, barWidth, juce::jmax (0, getHeight() - headerHeight - 10));
-        scrollBar.setRangeLimits (0.0, (double) getContentHeight(), juce::dontSendNotification);
-        scrollBar.setCurrentRange ((double) scrollOffset, (double) getListHeight(), juce::dontSendNotification);
-    }
-    else
-    {
-        scrollBar.setVisible (false);
-        scrollOffset = 0;
-        scrollBar.setCurrentRangeStart (0.0, juce::dontSendNotification);
-    }
+    const auto barWidth = juce::jmin (12, getWidth());
+    ScrolledRows::updateScrollBar (scrollBar, { getWidth() - barWidth, headerHeight + 5, barWidth, juce::jmax (0, getHeight() - headerHeight - 10) },
+                                   getContentHeight(), getListHeight(), scrollOffset);
 }
 
 void ModernPresetMenu::ensureRowVisible (int row)
@@ -257,13 +247,7 @@ void ModernPresetMenu::ensureRowVisible (int row)
     if (row < 0 || row >= (int) categories.size())
         return;
 
-    const auto top = row * itemHeight;
-    auto newOffset = scrollOffset;
-
-    if (top - scrollOffset < 0)
-        newOffset = top;
-    else if (top - scrollOffset + itemHeight > getListHeight())
-        newOffset = top + itemHeight - getListHeight();
+    const auto newOffset = ScrolledRows::offsetShowing (row * itemHeight, itemHeight, getListHeight(), scrollOffset);
 
     if (newOffset != scrollOffset)
     {
@@ -341,19 +325,8 @@ void ModernPresetMenu::mouseDown (const juce::MouseEvent& e)
 
 void ModernPresetMenu::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails& wheel)
 {
-    const auto maximum = getContentHeight() - getListHeight();
-
-    if (maximum <= 0)
-        return;
-
-    const auto newOffset = juce::jlimit (0.0f, (float) maximum, (float) scrollOffset - 50.0f * wheel.deltaY);
-
-    if (newOffset != (float) scrollOffset)
-    {
-        scrollOffset = juce::roundToInt (newOffset);
-        scrollBar.setCurrentRangeStart ((double) scrollOffset, juce::dontSendNotification);
+    if (ScrolledRows::scrollByWheel (scrollBar, wheel, getContentHeight(), getListHeight(), scrollOffset))
         repaint();
-    }
 }
 
 //==============================================================================
@@ -364,33 +337,10 @@ bool ModernPresetMenu::keyPressed (const juce::KeyPress& key)
 
     const auto count = (int) categories.size();
 
-    if (key.isKeyCode (juce::KeyPress::upKey))
+    if (key.isKeyCode (juce::KeyPress::upKey) || key.isKeyCode (juce::KeyPress::downKey))
     {
-        if (selectedIndex < 0)
-            selectedIndex = juce::jmax (0, hoveredIndex);
-
-        if (selectedIndex > 0)
-        {
-            --selectedIndex;
-            hoveredIndex = -1;
+        if (ScrolledRows::stepSelection (selectedIndex, hoveredIndex, key.isKeyCode (juce::KeyPress::upKey) ? -1 : 1, count))
             ensureRowVisible (selectedIndex);
-        }
-
-        repaint();
-        return true;
-    }
-
-    if (key.isKeyCode (juce::KeyPress::downKey))
-    {
-        if (selectedIndex < 0)
-            selectedIndex = hoveredIndex;
-
-        if (selectedIndex < count - 1)
-        {
-            ++selectedIndex;
-            hoveredIndex = -1;
-            ensureRowVisible (selectedIndex);
-        }
 
         repaint();
         return true;

@@ -1,6 +1,7 @@
 #include "PresetSubMenu.h"
 
 #include "PresetBrowserLook.h"
+#include "ScrolledRows.h"
 
 #include <algorithm>
 #include <iterator>
@@ -80,20 +81,9 @@ void PresetSubMenu::pickUpRestingPointer()
 
 void PresetSubMenu::updateScrollBar()
 {
-    if (contentHeight > getHeight())
-    {
-        const auto barWidth = juce::jmin (12, getWidth());
-        scrollBar.setVisible (true);
-        scrollBar.setBounds (getWidth() - barWidth, 5, barWidth, juce::jmax (0, getHeight() - 10));
-        scrollBar.setRangeLimits (0.0, (double) contentHeight, juce::dontSendNotification);
-        scrollBar.setCurrentRange ((double) scrollOffset, (double) getHeight(), juce::dontSendNotification);
-    }
-    else
-    {
-        scrollBar.setVisible (false);
-        scrollOffset = 0;
-        scrollBar.setCurrentRangeStart (0.0, juce::dontSendNotification);
-    }
+    const auto barWidth = juce::jmin (12, getWidth());
+    ScrolledRows::updateScrollBar (scrollBar, { getWidth() - barWidth, 5, barWidth, juce::jmax (0, getHeight() - 10) },
+                                   contentHeight, getHeight(), scrollOffset);
 }
 
 void PresetSubMenu::ensureRowVisible (int row)
@@ -101,13 +91,7 @@ void PresetSubMenu::ensureRowVisible (int row)
     if (row < 0 || row >= (int) items.size())
         return;
 
-    const auto top = row * itemHeight + padding;
-    auto newOffset = scrollOffset;
-
-    if (top - scrollOffset < 0)
-        newOffset = top;
-    else if (top - scrollOffset + itemHeight > getHeight())
-        newOffset = top + itemHeight - getHeight();
+    const auto newOffset = ScrolledRows::offsetShowing (row * itemHeight + padding, itemHeight, getHeight(), scrollOffset);
 
     if (newOffset != scrollOffset)
     {
@@ -250,19 +234,8 @@ void PresetSubMenu::mouseDown (const juce::MouseEvent& e)
 
 void PresetSubMenu::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails& wheel)
 {
-    const auto maximum = contentHeight - getHeight();
-
-    if (maximum <= 0)
-        return;
-
-    const auto newOffset = juce::jlimit (0.0f, (float) maximum, (float) scrollOffset - 50.0f * wheel.deltaY);
-
-    if (newOffset != (float) scrollOffset)
-    {
-        scrollOffset = juce::roundToInt (newOffset);
-        scrollBar.setCurrentRangeStart ((double) scrollOffset, juce::dontSendNotification);
+    if (ScrolledRows::scrollByWheel (scrollBar, wheel, contentHeight, getHeight(), scrollOffset))
         repaint();
-    }
 }
 
 void PresetSubMenu::scrollBarMoved (juce::ScrollBar* bar, double newRangeStart)
@@ -289,33 +262,10 @@ bool PresetSubMenu::keyPressed (const juce::KeyPress& key)
     const auto row = highlightedRow();
     const auto rowExists = row >= 0 && row < count;
 
-    if (key.isKeyCode (juce::KeyPress::upKey))
+    if (key.isKeyCode (juce::KeyPress::upKey) || key.isKeyCode (juce::KeyPress::downKey))
     {
-        if (selectedIndex < 0)
-            selectedIndex = juce::jmax (0, hoveredIndex);
-
-        if (selectedIndex > 0)
-        {
-            --selectedIndex;
-            hoveredIndex = -1;
+        if (ScrolledRows::stepSelection (selectedIndex, hoveredIndex, key.isKeyCode (juce::KeyPress::upKey) ? -1 : 1, count))
             ensureRowVisible (selectedIndex);
-        }
-
-        repaint();
-        return true;
-    }
-
-    if (key.isKeyCode (juce::KeyPress::downKey))
-    {
-        if (selectedIndex < 0)
-            selectedIndex = hoveredIndex;
-
-        if (selectedIndex < count - 1)
-        {
-            ++selectedIndex;
-            hoveredIndex = -1;
-            ensureRowVisible (selectedIndex);
-        }
 
         repaint();
         return true;
