@@ -724,33 +724,28 @@ void QuorlinAudioProcessorEditor::loadState (const juce::MemoryBlock& state)
 
 void QuorlinAudioProcessorEditor::undo()
 {
-    finishUndoStep();
-
-    if (undoStack.empty())
-        return;
-
-    redoStack.emplace_back();
-    audioProcessor.getStateInformation (redoStack.back());
-
-    const auto previous = std::move (undoStack.back());
-    undoStack.pop_back();
-    loadState (previous);
-    updateUndoButtons();
+    stepThroughHistory (undoStack, redoStack);
 }
 
 void QuorlinAudioProcessorEditor::redo()
 {
+    stepThroughHistory (redoStack, undoStack);
+}
+
+void QuorlinAudioProcessorEditor::stepThroughHistory (std::vector<juce::MemoryBlock>& from, std::vector<juce::MemoryBlock>& to)
+{
     finishUndoStep();
 
-    if (redoStack.empty())
+    if (from.empty())
         return;
 
-    undoStack.emplace_back();
-    audioProcessor.getStateInformation (undoStack.back());
+    // The state being left goes to the other stack, without the limit: only a new step trims.
+    to.emplace_back();
+    audioProcessor.getStateInformation (to.back());
 
-    const auto next = std::move (redoStack.back());
-    redoStack.pop_back();
-    loadState (next);
+    const auto state = std::move (from.back());
+    from.pop_back();
+    loadState (state);
     updateUndoButtons();
 }
 

@@ -180,6 +180,9 @@ private:
 
     void undo();
     void redo();
+
+    /** Takes the newest state off one stack and loads it, after putting the present state on the other. */
+    void stepThroughHistory (std::vector<juce::MemoryBlock>& from, std::vector<juce::MemoryBlock>& to);
     void switchToStateA();
     void switchToStateB();
     void showActiveSlot();
