@@ -7,7 +7,7 @@ packages=(
     juce-modules-source
     libgtest-dev libbenchmark-dev
     xvfb xauth
-    libx11-dev fonts-dejavu-core
+    libx11-dev libxtst-dev fonts-dejavu-core
 )
 
 run_as_root() {

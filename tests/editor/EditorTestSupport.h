@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../TestPointer.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <gtest/gtest.h>
@@ -106,10 +108,10 @@ namespace EditorTestSupport
         EXPECT_NEAR (actual.getBlue(), expected.getBlue(), tolerance) << actual.toDisplayString (true).toStdString();
     }
 
-    /** Puts a component in a window of its own and moves the mouse over it, as a user would: the
-        pointer itself moves (the framework asks the display where it is) and the events go
-        through the window, so the component gets its enter, exit, press and release calls and
-        reports the mouse as over it. Needs a display (Xvfb in the test runs).
+    /** Puts a component in a window of its own and works the display's pointer over it, as a
+        user's hand would: the window gets real enter, move, press and release events, and the
+        framework finds the pointer where the events say it is. Needs a display (Xvfb in the
+        test runs). Every call returns once the window has handled what it caused.
     */
     class DesktopMouse
     {
@@ -120,19 +122,23 @@ namespace EditorTestSupport
             component.setTopLeftPosition (40, 40);
             component.addToDesktop (0);
             component.setVisible (true);
+            settle();
         }
 
         ~DesktopMouse()
         {
+            if (buttonDown)
+                release (lastPosition);
+
             moveTo ({ -1000.0f, -1000.0f });
             component.removeFromDesktop();
         }
 
         /** Positions are in the component's own coordinates. */
-        void moveTo (juce::Point<float> position)      { send (position, {}); }
-        void press (juce::Point<float> position)       { send (position, juce::ModifierKeys::leftButtonModifier); }
-        void dragTo (juce::Point<float> position)      { send (position, juce::ModifierKeys::leftButtonModifier); }
-        void release (juce::Point<float> position)     { send (position, {}); }
+        void moveTo (juce::Point<float> position)      { send (position, false); }
+        void press (juce::Point<float> position)       { send (position, true); }
+        void dragTo (juce::Point<float> position)      { send (position, true); }
+        void release (juce::Point<float> position)     { send (position, false); }
 
         void click (juce::Point<float> position)
         {
@@ -142,20 +148,49 @@ namespace EditorTestSupport
         }
 
     private:
-        void send (juce::Point<float> position, juce::ModifierKeys buttons)
+        void send (juce::Point<float> position, bool down)
         {
-            auto* peer = component.getPeer();
-            ASSERT_NE (peer, nullptr);
+            ASSERT_NE (component.getPeer(), nullptr);
+            const auto screen = component.localPointToGlobal (position).roundToInt();
+            ASSERT_TRUE (TestPointer::moveTo (screen.x, screen.y)) << "no display with the X test extension";
+            settle();
 
-            juce::Desktop::setMousePosition (component.localPointToGlobal (position).roundToInt());
+            if (down != buttonDown)
+            {
+                if (down)
+                    waitOutDoubleClick (screen);
 
-            time += 250;
-            peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, position, buttons,
-                                    juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
-                                    time);
+                ASSERT_TRUE (TestPointer::setLeftButton (down));
+                buttonDown = down;
+                settle();
+            }
+
+            lastPosition = position;
+        }
+
+        /** Presses close in place and time make a double-click, which resets a knob. */
+        void waitOutDoubleClick (juce::Point<int> screen)
+        {
+            const auto sinceLastPress = juce::Time::getMillisecondCounter() - lastPressTime;
+
+            if (lastPressTime != 0 && screen.getDistanceFrom (lastPressPosition) < 16
+                 && sinceLastPress < (juce::uint32) juce::MouseEvent::getDoubleClickTimeout() + 50)
+                juce::Thread::sleep ((int) ((juce::uint32) juce::MouseEvent::getDoubleClickTimeout() + 50 - sinceLastPress));
+
+            lastPressTime = juce::Time::getMillisecondCounter();
+            lastPressPosition = screen;
+        }
+
+        /** Lets the window take the events the server has sent it. */
+        static void settle()
+        {
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (30);
         }
 
         juce::Component& component;
-        juce::int64 time = juce::Time::currentTimeMillis();
+        juce::Point<float> lastPosition;
+        juce::Point<int> lastPressPosition;
+        juce::uint32 lastPressTime = 0;
+        bool buttonDown = false;
     };
 }

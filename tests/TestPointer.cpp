@@ -1,0 +1,46 @@
+#include "TestPointer.h"
+
+// After every C++ header: Xlib defines macros such as None.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+namespace
+{
+    Display* display()
+    {
+        static Display* const connection = []
+        {
+            auto* d = XOpenDisplay (nullptr);
+            int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+
+            if (d != nullptr && ! XTestQueryExtension (d, &eventBase, &errorBase, &major, &minor))
+            {
+                XCloseDisplay (d);
+                d = nullptr;
+            }
+
+            return d;
+        }();
+
+        return connection;
+    }
+
+    /** Waits until the server has taken the request, so that its events are on their way. */
+    bool sent (Display* d, int result)
+    {
+        XSync (d, False);
+        return result != 0;
+    }
+}
+
+bool TestPointer::moveTo (int screenX, int screenY)
+{
+    auto* d = display();
+    return d != nullptr && sent (d, XTestFakeMotionEvent (d, -1, screenX, screenY, CurrentTime));
+}
+
+bool TestPointer::setLeftButton (bool down)
+{
+    auto* d = display();
+    return d != nullptr && sent (d, XTestFakeButtonEvent (d, 1, down ? True : False, CurrentTime));
+}
