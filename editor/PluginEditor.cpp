@@ -752,33 +752,29 @@ void QuorlinAudioProcessorEditor::stepThroughHistory (std::vector<juce::MemoryBl
 //==============================================================================
 void QuorlinAudioProcessorEditor::switchToStateA()
 {
-    if (isStateAActive)
-        return;
-
-    finishUndoStep();
-    audioProcessor.getStateInformation (stateB);
-    hasStateB = true;
-
-    if (hasStateA)
-        loadState (stateA);
-
-    isStateAActive = true;
-    showActiveSlot();
+    switchToSlot (true);
 }
 
 void QuorlinAudioProcessorEditor::switchToStateB()
 {
-    if (! isStateAActive)
+    switchToSlot (false);
+}
+
+void QuorlinAudioProcessorEditor::switchToSlot (bool slotA)
+{
+    if (isStateAActive == slotA)
         return;
 
     finishUndoStep();
-    audioProcessor.getStateInformation (stateA);
-    hasStateA = true;
 
-    if (hasStateB)
-        loadState (stateB);
+    // The present state goes into the slot being left; the other loads if it was ever filled.
+    audioProcessor.getStateInformation (slotA ? stateB : stateA);
+    (slotA ? hasStateB : hasStateA) = true;
 
-    isStateAActive = false;
+    if (slotA ? hasStateA : hasStateB)
+        loadState (slotA ? stateA : stateB);
+
+    isStateAActive = slotA;
     showActiveSlot();
 }
 

@@ -185,6 +185,7 @@ private:
     void stepThroughHistory (std::vector<juce::MemoryBlock>& from, std::vector<juce::MemoryBlock>& to);
     void switchToStateA();
     void switchToStateB();
+    void switchToSlot (bool slotA);
     void showActiveSlot();
     void updateUndoButtons();
 
