@@ -790,23 +790,15 @@ void QuorlinAudioProcessorEditor::showActiveSlot()
 //==============================================================================
 void QuorlinAudioProcessorEditor::showPreviousPreset()
 {
-    finishUndoStep();
-    beginUndoStep();
-    saveUndoState();
-
-    const auto presets = presetSelector->getFlatPresetList();
-
-    if (const auto count = (int) presets.size(); count > 0)
-    {
-        const auto current = presetSelector->getCurrentPresetIndex();
-        presetSelector->loadPresetFile (presets[(size_t) (current > 0 ? current - 1 : count - 1)]);
-        presetSelector->refresh();
-    }
-
-    updateHeartButton();
+    stepThroughPresets (-1);
 }
 
 void QuorlinAudioProcessorEditor::showNextPreset()
+{
+    stepThroughPresets (1);
+}
+
+void QuorlinAudioProcessorEditor::stepThroughPresets (int step)
 {
     finishUndoStep();
     beginUndoStep();
@@ -816,8 +808,11 @@ void QuorlinAudioProcessorEditor::showNextPreset()
 
     if (const auto count = (int) presets.size(); count > 0)
     {
+        // Round the flat list: a current preset that is not in it (-1) goes to the first going
+        // forwards and to the last going back.
         const auto current = presetSelector->getCurrentPresetIndex();
-        presetSelector->loadPresetFile (presets[(size_t) ((current + 1) % count)]);
+        const auto target = step < 0 ? (current > 0 ? current - 1 : count - 1) : (current + 1) % count;
+        presetSelector->loadPresetFile (presets[(size_t) target]);
         presetSelector->refresh();
     }
 

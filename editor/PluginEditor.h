@@ -196,6 +196,9 @@ private:
 
     void showPreviousPreset();
     void showNextPreset();
+
+    /** Loads the preset one place back (-1) or on (+1) in the flat list, as one undo step. */
+    void stepThroughPresets (int step);
     void toggleFavourite();
     void askToSavePreset();
     void askToDeletePreset();

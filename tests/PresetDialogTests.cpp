@@ -1,6 +1,7 @@
 // The real save and delete dialogs on screen: found as a user would see them, checked, answered.
 
 #include "BrowserTestSupport.h"
+#include "AlertWindows.h"
 
 #include "presets/DarkAlertLookAndFeel.h"
 
@@ -8,19 +9,6 @@ using namespace BrowserTest;
 
 namespace
 {
-    /** Every alert window that is on screen. */
-    std::vector<juce::AlertWindow*> visibleAlertWindows()
-    {
-        std::vector<juce::AlertWindow*> windows;
-        auto& desktop = juce::Desktop::getInstance();
-
-        for (auto i = 0; i < desktop.getNumComponents(); ++i)
-            if (auto* alert = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i)); alert != nullptr && alert->isShowing())
-                windows.push_back (alert);
-
-        return windows;
-    }
-
     /** The window's buttons as "text=result", in their order from left to right. */
     juce::StringArray buttonsOf (juce::AlertWindow& alert)
     {
@@ -61,8 +49,8 @@ namespace
         /** The one dialog on screen, once it is there. */
         juce::AlertWindow* shownDialog()
         {
-            EXPECT_TRUE (runUntil ([] { return visibleAlertWindows().size() == 1; }));
-            const auto windows = visibleAlertWindows();
+            EXPECT_TRUE (runUntil ([] { return AlertWindows::visible().size() == 1; }));
+            const auto windows = AlertWindows::visible();
             return windows.size() == 1 ? windows.front() : nullptr;
         }
 
@@ -71,7 +59,7 @@ namespace
             auto* button = buttonNamed (alert, buttonText);
             ASSERT_NE (button, nullptr) << buttonText;
             button->triggerClick();
-            ASSERT_TRUE (runUntil ([] { return visibleAlertWindows().empty(); }));
+            ASSERT_TRUE (runUntil ([] { return AlertWindows::visible().empty(); }));
             ASSERT_TRUE (runPendingCalls());
         }
 
@@ -161,7 +149,7 @@ TEST_F (Dialogs, DialogsThatGoBeforeTheyAreAnsweredCallNothing)
     dialogs.reset();
     ASSERT_TRUE (runPendingCalls());
 
-    EXPECT_TRUE (visibleAlertWindows().empty());
+    EXPECT_TRUE (AlertWindows::visible().empty());
     EXPECT_TRUE (answers.isEmpty());
 }
 

@@ -1,7 +1,7 @@
 // Preset files, favourites and the flat preset list. Every file lives under the temporary HOME
 // that TestMain sets up, so the user application-data folder here is never the real one.
 
-#include "engine/PluginProcessor.h"
+#include "TestSupport.h"
 #include "presets/PresetBox.h"
 #include "presets/PresetListing.h"
 
@@ -73,16 +73,7 @@ namespace
         return processor.apvts->getRawParameterValue (id)->load();
     }
 
-    juce::StringArray parameterIds (QuorlinAudioProcessor& processor)
-    {
-        juce::StringArray ids;
-
-        for (auto* p : processor.getParameters())
-            if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (p))
-                ids.add (ranged->paramID);
-
-        return ids;
-    }
+    using TestSupport::parameterIds;
 
     juce::MemoryBlock stateBlockOf (QuorlinAudioProcessor& processor)
     {

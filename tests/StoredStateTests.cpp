@@ -14,6 +14,7 @@
 namespace
 {
     using TestSupport::blockOf;
+    using TestSupport::parameterIds;
     using TestSupport::setParameter;
     using TestSupport::stateOf;
     using TestSupport::treeOf;
@@ -23,16 +24,6 @@ namespace
         return processor.apvts->getRawParameterValue (id)->load();
     }
 
-    juce::StringArray parameterIds (QuorlinAudioProcessor& processor)
-    {
-        juce::StringArray ids;
-
-        for (auto* p : processor.getParameters())
-            if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (p))
-                ids.add (ranged->paramID);
-
-        return ids;
-    }
 
     /** The block the processor writes now reads back to one "PARAM" child per parameter,
         holding exactly the value the parameter has.

@@ -90,6 +90,18 @@ namespace TestSupport
         processor.processBlock (buffer, midi);
     }
 
+    /** The IDs of the processor's parameters, in their order. */
+    inline juce::StringArray parameterIds (QuorlinAudioProcessor& processor)
+    {
+        juce::StringArray ids;
+
+        for (auto* p : processor.getParameters())
+            if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (p))
+                ids.add (ranged->paramID);
+
+        return ids;
+    }
+
     /** The host state block that the processor writes now. */
     inline juce::MemoryBlock stateOf (QuorlinAudioProcessor& processor)
     {

@@ -2,6 +2,7 @@
 // delete through the dialogs (scripted, and once the real one on screen), and a browser pick.
 
 #include "EditorWindowSupport.h"
+#include "../AlertWindows.h"
 
 #include <optional>
 
@@ -44,17 +45,6 @@ namespace
         std::function<void()>& keptDelete;
     };
 
-    std::vector<juce::AlertWindow*> visibleAlertWindows()
-    {
-        std::vector<juce::AlertWindow*> windows;
-        auto& desktop = juce::Desktop::getInstance();
-
-        for (auto i = 0; i < desktop.getNumComponents(); ++i)
-            if (auto* alert = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i)); alert != nullptr && alert->isShowing())
-                windows.push_back (alert);
-
-        return windows;
-    }
 
     class EditorPresetBar : public EditorTest
     {
@@ -286,8 +276,8 @@ TEST_F (EditorPresetBar, RealSaveDialogOnScreen)
     editor->setVisible (true);
 
     click (editor->saveButton);
-    ASSERT_EQ (visibleAlertWindows().size(), 1u);
-    auto* alert = visibleAlertWindows().front();
+    ASSERT_EQ (AlertWindows::visible().size(), 1u);
+    auto* alert = AlertWindows::visible().front();
     EXPECT_EQ (alert->getName(), "Save Preset");
     EXPECT_EQ (alert->getDescription(), "Save Preset. Enter preset name:");
     EXPECT_EQ (&alert->getLookAndFeel(), &editor->darkAlertLookAndFeel);
@@ -307,17 +297,17 @@ TEST_F (EditorPresetBar, RealSaveDialogOnScreen)
     saveButton->triggerClick();
     runPendingMessages();
 
-    EXPECT_TRUE (visibleAlertWindows().empty());
+    EXPECT_TRUE (AlertWindows::visible().empty());
     EXPECT_TRUE (presetFolder().getChildFile ("User/Live Vocal.rcp").existsAsFile());
     EXPECT_EQ (currentName(), "Live Vocal");
 
     // The editor may close while a dialog is open; the dialog goes with it.
     click (editor->saveButton);
-    ASSERT_EQ (visibleAlertWindows().size(), 1u);
+    ASSERT_EQ (AlertWindows::visible().size(), 1u);
     editor->removeFromDesktop();
     close();
     runPendingMessages();
-    EXPECT_TRUE (visibleAlertWindows().empty());
+    EXPECT_TRUE (AlertWindows::visible().empty());
 }
 
 TEST_F (EditorPresetBar, BrowserPickLoadsThePresetWithoutAnUndoStep)
