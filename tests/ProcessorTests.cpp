@@ -229,9 +229,8 @@ TEST (HostState, BlockIsReplacedNotAppended)
     QuorlinAudioProcessor processor;
     const auto expected = stateOf (processor);
 
-    juce::MemoryBlock block;
+    juce::MemoryBlock block (100000);
     block.fillWith (0x5a);
-    block.setSize (100000, true);
     processor.getStateInformation (block);
 
     EXPECT_EQ (block, expected);
