@@ -216,7 +216,10 @@ QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor&
     addAndMakeVisible (redoButton);
 
     for (auto& knob : knobSliders)
-        knob->onDragStart = [this] { saveUndoState(); };
+    {
+        knob->onDragStart = [this] { knobDragStarted(); };
+        knob->onDragEnd = [this] { knobDragEnded(); };
+    }
 
     logoButton.onClick = [this] { showAboutBox(); };
     addAndMakeVisible (logoButton);
@@ -276,18 +279,11 @@ QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor&
     bypassButton.addMouseListener (tooltipListeners.add (std::make_unique<TooltipMouseListener> (*this, tooltipTexts[29])), false);
 
     bypassOverlayShown = isPowerOff();
-
-    for (auto* parameter : getGestureParameters())
-        parameter->addListener (this);
-
     startTimer (33);
 }
 
 QuorlinAudioProcessorEditor::~QuorlinAudioProcessorEditor()
 {
-    for (auto* parameter : getGestureParameters())
-        parameter->removeListener (this);
-
     cancelPendingUpdate();
 
     for (auto& knob : knobSliders)
@@ -356,36 +352,26 @@ void QuorlinAudioProcessorEditor::setUpSwitches()
         addAndMakeVisible (*button);
     }
 
+    // A switch also reports its state when its toggle changes; only the change to down is a press.
     for (auto* button : { &eqButton, &compButton, &powerButton, &typeAButton, &typeBButton, &typeCButton, &typeDButton })
-        button->onStateChange = [this, button] { switchStateChanged (*button); };
+        button->onStateChange = [this, button, wasDown = false] () mutable
+        {
+            const auto isDown = button->getState() == juce::Button::buttonDown;
+            const auto pressed = isDown && ! wasDown;
+            wasDown = isDown;
+            switchStateChanged (*button, pressed);
+        };
 }
 
 // A switch's binding changes its parameter inside the click, and a switch that follows a change
 // of another type switch changes its own as well, so a switch's step starts when the user
 // presses it (with the mouse, a key or an accessibility client), and ends when it comes up.
-void QuorlinAudioProcessorEditor::switchStateChanged (juce::Button& button)
+void QuorlinAudioProcessorEditor::switchStateChanged (juce::Button& button, bool pressed)
 {
-    if (button.getState() != juce::Button::buttonDown)
-    {
+    if (pressed)
+        beginUndoStepOfNewAction();
+    else if (button.getState() != juce::Button::buttonDown)
         triggerAsyncUpdate();
-        return;
-    }
-
-    if (gesturesUnderWay == 0)
-        finishUndoStep();
-
-    beginUndoStep();
-}
-
-std::vector<juce::AudioProcessorParameter*> QuorlinAudioProcessorEditor::getGestureParameters() const
-{
-    std::vector<juce::AudioProcessorParameter*> parameters;
-
-    for (const auto* id : knobIds)
-        parameters.push_back (audioProcessor.apvts->getParameter (id));
-
-    parameters.push_back (audioProcessor.apvts->getParameter ("os"));
-    return parameters;
 }
 
 void QuorlinAudioProcessorEditor::bindControls()
@@ -399,13 +385,12 @@ void QuorlinAudioProcessorEditor::bindControls()
     eqAttachment = std::make_unique<APVTS::ButtonAttachment> (state, "EqP power", eqButton);
     powerAttachment = std::make_unique<APVTS::ButtonAttachment> (state, "poweR power", powerButton);
     compAttachment = std::make_unique<APVTS::ButtonAttachment> (state, "ComP power", compButton);
-    oversamplingAttachment = std::make_unique<APVTS::ComboBoxAttachment> (state, "os", oversamplingBox);
+    oversamplingAttachment = std::make_unique<ChoiceBoxAttachment> (*state.getParameter ("os"), oversamplingBox,
+                                                                    [this] { beginUndoStepOfNewAction(); });
 
-    Retrotogglebutton* const typeButtons[] = { &typeAButton, &typeBButton, &typeCButton, &typeDButton };
-    const char* const typeIds[] = { "TypeA power", "TypeB power", "TypeC power", "TypeD power" };
-
-    for (size_t i = 0; i < typeAttachments.size(); ++i)
-        typeAttachments[i] = std::make_unique<APVTS::ButtonAttachment> (state, typeIds[i], *typeButtons[i]);
+    typeAttachments = std::make_unique<ChannelTypeAttachments> (state,
+                                                                std::array<const char*, 4> { "TypeA power", "TypeB power", "TypeC power", "TypeD power" },
+                                                                std::array<juce::Button*, 4> { &typeAButton, &typeBButton, &typeCButton, &typeDButton });
 }
 
 void QuorlinAudioProcessorEditor::addTooltipListeners()
@@ -656,27 +641,26 @@ void QuorlinAudioProcessorEditor::beginUndoStep()
         audioProcessor.getStateInformation (currentSnapshot);
 }
 
-void QuorlinAudioProcessorEditor::parameterValueChanged (int, float)
+void QuorlinAudioProcessorEditor::beginUndoStepOfNewAction()
 {
+    if (gesturesUnderWay == 0)
+        finishUndoStep();
+
+    beginUndoStep();
 }
 
-// The knobs' and the box's bindings begin a gesture before they change a value, and only for
-// the user's own drags and choices, so the state taken here is the one before the action.
-void QuorlinAudioProcessorEditor::parameterGestureChanged (int, bool gestureIsStarting)
+// A drag, a wheel turn, a double-click reset and an accessibility client's change each come
+// inside a drag notification, before the value moves.
+void QuorlinAudioProcessorEditor::knobDragStarted()
 {
-    if (! juce::MessageManager::existsAndIsCurrentThread())
-        return;
+    ++gesturesUnderWay;
+    beginUndoStep();
+}
 
-    if (gestureIsStarting)
-    {
-        ++gesturesUnderWay;
-        beginUndoStep();
-    }
-    else
-    {
-        gesturesUnderWay = juce::jmax (0, gesturesUnderWay - 1);
-        triggerAsyncUpdate();
-    }
+void QuorlinAudioProcessorEditor::knobDragEnded()
+{
+    gesturesUnderWay = juce::jmax (0, gesturesUnderWay - 1);
+    triggerAsyncUpdate();
 }
 
 void QuorlinAudioProcessorEditor::handleAsyncUpdate()

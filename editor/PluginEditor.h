@@ -3,6 +3,7 @@
 #include "AboutDialog.h"
 #include "BrassockLogoButton.h"
 #include "ButtonLookAndFeels.h"
+#include "ControlAttachments.h"
 #include "FilmStripComponent.h"
 #include "IconButtons.h"
 #include "KnobLookAndFeels.h"
@@ -37,7 +38,6 @@
 */
 class QuorlinAudioProcessorEditor final : public juce::AudioProcessorEditor,
                                           public juce::Timer,
-                                          private juce::AudioProcessorParameter::Listener,
                                           private juce::AsyncUpdater
 {
 public:
@@ -120,8 +120,8 @@ public:
     std::array<std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment>, 11> sliderAttachments;
 
     std::unique_ptr<juce::AudioProcessorValueTreeState::ButtonAttachment> powerAttachment, compAttachment, eqAttachment;
-    std::array<std::unique_ptr<juce::AudioProcessorValueTreeState::ButtonAttachment>, 4> typeAttachments;
-    std::unique_ptr<juce::AudioProcessorValueTreeState::ComboBoxAttachment> oversamplingAttachment;
+    std::unique_ptr<ChannelTypeAttachments> typeAttachments;
+    std::unique_ptr<ChoiceBoxAttachment> oversamplingAttachment;
 
     FilmStripComponent needleMeter;
     MeterComponent outputMeter;
@@ -161,19 +161,21 @@ public:
     bool bypassOverlayShown = false;
 
 private:
-    void parameterValueChanged (int parameterIndex, float newValue) override;
-    void parameterGestureChanged (int parameterIndex, bool gestureIsStarting) override;
     void handleAsyncUpdate() override;
 
-    /** Starts the step of a user action: takes the state before its first change. Knobs and
-        the box start one when their binding begins a change gesture, switches when they are
-        pressed, and actions that set parameters themselves first thing.
+    /** Starts the step of a user action: takes the state before its first change. A knob starts
+        one when its drag begins, the box when the user has picked another choice, a switch when
+        it is pressed, and actions that set parameters themselves first thing. Never from inside
+        a parameter's notification: the state is taken under the parameter state's lock.
     */
     void beginUndoStep();
-    void switchStateChanged (juce::Button&);
 
-    /** The parameters of the knobs and the box, whose gestures start undo steps. */
-    std::vector<juce::AudioProcessorParameter*> getGestureParameters() const;
+    /** Starts the step of an action that ends an earlier one still waiting to be recorded. */
+    void beginUndoStepOfNewAction();
+
+    void knobDragStarted();
+    void knobDragEnded();
+    void switchStateChanged (juce::Button&, bool pressed);
 
     /** Records the step of the action that has ended, if it changed anything. */
     void finishUndoStep();
@@ -224,7 +226,7 @@ private:
     /** The artwork stretched to the size it was last drawn at, in screen pixels. */
     juce::Image stretchedArtwork;
 
-    /** Gestures of the knobs and the box begun and not yet ended: a knob drag. */
+    /** Knob drags begun and not yet ended. */
     int gesturesUnderWay = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorlinAudioProcessorEditor)

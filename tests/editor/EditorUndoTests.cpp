@@ -258,7 +258,8 @@ TEST_F (EditorUndo, HostAutomationAndStateRecallAreNoUserActions)
     automate ("TypeD power", 1.0f);
     runPendingMessages();
     EXPECT_TRUE (editor->typeDButton.getToggleState());
-    EXPECT_EQ (value ("TypeA power"), 0.0f);
+    EXPECT_FALSE (editor->typeAButton.getToggleState());
+    EXPECT_EQ (value ("TypeA power"), 1.0f);
     expectHistory (0, 0);
 
     auto recalled = std::make_unique<QuorlinAudioProcessor>();
