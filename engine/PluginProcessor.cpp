@@ -650,19 +650,71 @@ void QuorlinAudioProcessor::setStateInformation (const void* data, int sizeInByt
 
     // Foreign bytes can read as a tree of some other type; taking it would spread a garbage root
     // into every later save.
-    if (! tree.isValid() || ! tree.hasType (apvts->state.getType()))
+    if (tree.isValid() && tree.hasType (stateType))
+        loadTree (tree);
+}
+
+namespace
+{
+    const juce::Identifier parameterType ("PARAM"), idProperty ("id"), valueProperty ("value");
+
+    /** What the parameter holds once it is given the number: the value it holds already when the
+        number is that, else the number limited to the range and rounded to the steps, taken on to
+        where converting it once more changes nothing, so that the tree can hold exactly what the
+        parameter ends up with.
+    */
+    float valueTakenBy (const juce::RangedAudioParameter& parameter, double number, float held)
+    {
+        auto value = (float) juce::jlimit ((double) std::numeric_limits<float>::lowest(),
+                                           (double) std::numeric_limits<float>::max(), number);
+
+        if (value == held)
+            return held;
+
+        for (int i = 0; i < 8; ++i)
+        {
+            const auto converted = parameter.convertFrom0to1 (parameter.convertTo0to1 (value));
+
+            if (converted == value)
+                break;
+
+            value = converted;
+        }
+
+        return value;
+    }
+}
+
+void QuorlinAudioProcessor::loadTree (const juce::ValueTree& tree)
+{
+    const auto state = stateToLoad (tree);
+
+    if (! state.isValid())
         return;
 
-    if (const auto state = stateToLoad (tree); state.isValid())
-        apvts->replaceState (state);
+    // The parameters take their new values before the tree goes in, so that the host and the
+    // controls hear of them without the parameter state's lock held; a listener that takes that
+    // lock (an undo snapshot, a host saving its project on another thread) then never waits on a
+    // load that waits on it. The tree then finds every parameter at its value already.
+    for (const auto& child : state)
+    {
+        if (auto* parameter = apvts->getParameter (child[idProperty].toString()); parameter != nullptr && child.hasType (parameterType))
+        {
+            const auto value = (float) child[valueProperty];
+
+            if (value != apvts->getRawParameterValue (parameter->paramID)->load())
+                parameter->setValueNotifyingHost (parameter->convertTo0to1 (value));
+        }
+    }
+
+    apvts->replaceState (state);
 }
 
 juce::ValueTree QuorlinAudioProcessor::stateToLoad (const juce::ValueTree& tree) const
 {
-    static const juce::Identifier parameterType ("PARAM"), idProperty ("id"), valueProperty ("value");
-
-    // Names or texts that are not UTF-8 would be written back in a form that no longer reads.
-    if (! StateValidation::hasValidText (tree))
+    // Names or texts that are not UTF-8, and names that are empty or no XML name, would be
+    // written back in a form that no longer reads.
+    if (! StateValidation::hasValidText (tree) || ! StateValidation::hasPlainNames (tree))
         return {};
 
     juce::ValueTree state (tree.getType());
@@ -684,24 +736,16 @@ juce::ValueTree QuorlinAudioProcessor::stateToLoad (const juce::ValueTree& tree)
             continue;
 
         connected.push_back (parameter);
+
+        // A value that is missing or no finite number leaves the parameter as it is; any other is
+        // the one the parameter takes. Set afresh, since the tree would keep a stored double that
+        // the framework counts as equal.
+        const auto held = apvts->getRawParameterValue (parameter->paramID)->load();
+        const auto number = child.hasProperty (valueProperty) ? StateValidation::finiteNumberIn (child[valueProperty])
+                                                              : std::nullopt;
         auto copy = copyWithPropertiesOnce (child);
-
-        if (copy.hasProperty (valueProperty))
-        {
-            const auto number = StateValidation::finiteNumberIn (copy[valueProperty]);
-
-            // A value that is no finite number counts as missing, so the parameter keeps its own;
-            // any other is clamped and rounded to the range here, so the tree holds what the
-            // parameter takes.
-            const auto value = number.has_value()
-                                 ? parameter->convertFrom0to1 (parameter->convertTo0to1 (
-                                       (float) juce::jlimit ((double) std::numeric_limits<float>::lowest(),
-                                                             (double) std::numeric_limits<float>::max(), *number)))
-                                 : currentValueOf (*parameter);
-
-            copy.setProperty (valueProperty, value, nullptr);
-        }
-
+        copy.removeProperty (valueProperty, nullptr);
+        copy.setProperty (valueProperty, number.has_value() ? valueTakenBy (*parameter, *number, held) : held, nullptr);
         state.appendChild (copy, nullptr);
     }
 
@@ -710,15 +754,10 @@ juce::ValueTree QuorlinAudioProcessor::stateToLoad (const juce::ValueTree& tree)
         if (const auto* parameter = dynamic_cast<const juce::RangedAudioParameter*> (p))
             if (std::find (connected.begin(), connected.end(), parameter) == connected.end())
                 state.appendChild (juce::ValueTree (parameterType, { { idProperty, parameter->paramID },
-                                                                     { valueProperty, currentValueOf (*parameter) } }),
+                                                                     { valueProperty, apvts->getRawParameterValue (parameter->paramID)->load() } }),
                                    nullptr);
 
     return state;
-}
-
-float QuorlinAudioProcessor::currentValueOf (const juce::RangedAudioParameter& parameter)
-{
-    return parameter.convertFrom0to1 (parameter.getValue());
 }
 
 bool QuorlinAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const

@@ -53,15 +53,20 @@ public:
 
     juce::AudioProcessorValueTreeState::ParameterLayout generateLayout();
 
-    /** The tree that loading a stored tree (a host state block or a preset) puts in place, or an
-        invalid tree when it must be refused because a name or text is not UTF-8.
+    /** Makes a stored tree (a host state block's or a preset's) the parameter state, in the form
+        stateToLoad gives it, or leaves everything as it is when that refuses it.
+    */
+    void loadTree (const juce::ValueTree& tree);
+
+    /** The tree that loading a stored tree puts in place, or an invalid tree when it must be
+        refused because a name or text is not UTF-8 or a name is empty or no plain XML name.
 
         Every parameter ends up with exactly one "PARAM" child: the first one the tree holds for
-        it, its value clamped into the float range or, when it is no finite number, replaced by
-        the parameter's current value; a parameter the tree lacks gets a child holding its current
-        value, so it keeps that value and stays attached to the live tree. Later duplicates, and
-        children of another type that carry a parameter's "id", are dropped; other children and
-        the root properties are kept as they are.
+        it, its value the one the parameter takes (clamped and rounded to its range) or, when it
+        is missing or no finite number, the parameter's current value; a parameter the tree lacks
+        gets a child holding its current value, so it keeps that value and stays attached to the
+        live tree. Later duplicates, and children of another type that carry a parameter's "id",
+        are dropped; other children and the root properties are kept as they are.
     */
     juce::ValueTree stateToLoad (const juce::ValueTree& tree) const;
 
@@ -104,8 +109,6 @@ public:
     void processTapeStage (juce::AudioBuffer<float>& buffer);
 
 private:
-    static float currentValueOf (const juce::RangedAudioParameter&);
-
     void updateCompressorAndFilters (int oversamplingIndex);
     void runLowCut (juce::AudioBuffer<float>& buffer, int numChannels) noexcept;
     void runCompressor (juce::AudioBuffer<float>& buffer, int oversamplingIndex, bool compressorOn, int numChannels);

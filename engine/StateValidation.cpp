@@ -1,5 +1,6 @@
 #include "StateValidation.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -206,6 +207,12 @@ namespace
         size_t position = 0;
     };
 
+    bool isPlainName (const juce::String& name)
+    {
+        const auto* raw = name.toRawUTF8();
+        return StateValidation::isPlainName (raw, raw + std::strlen (raw));
+    }
+
     bool isValidText (const juce::String& text)
     {
         const auto* raw = text.toRawUTF8();
@@ -289,6 +296,41 @@ bool StateValidation::hasValidText (const juce::ValueTree& tree)
 
     for (const auto& child : tree)
         if (! hasValidText (child))
+            return false;
+
+    return true;
+}
+
+bool StateValidation::isPlainName (const char* start, const char* end) noexcept
+{
+    const auto isLetter = [] (char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    const auto isNameCharacter = [&] (char c)
+    {
+        return isLetter (c) || (c >= '0' && c <= '9') || c == '_' || c == '-' || c == ':' || c == '.';
+    };
+
+    if (start == end || ! (isLetter (*start) || *start == '_' || *start == ':'))
+        return false;
+
+    return std::all_of (start, end, isNameCharacter);
+}
+
+bool StateValidation::hasPlainNames (const juce::ValueTree& tree)
+{
+    if (! ::isPlainName (tree.getType().toString()))
+        return false;
+
+    for (int i = 0; i < tree.getNumProperties(); ++i)
+    {
+        const auto name = tree.getPropertyName (i).toString();
+        const auto xmlName = tree.getProperty (name).isBinaryData() ? "base64:" + name : name;
+
+        if (name.isEmpty() || ! ::isPlainName (xmlName))
+            return false;
+    }
+
+    for (const auto& child : tree)
+        if (! hasPlainNames (child))
             return false;
 
     return true;

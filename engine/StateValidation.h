@@ -25,6 +25,18 @@ namespace StateValidation
     */
     bool hasValidText (const juce::ValueTree& tree);
 
+    /** A name as presets spell their elements and attributes: an ASCII letter, '_' or ':', then
+        letters, digits, '_', '-', ':' or '.'.
+    */
+    bool isPlainName (const char* start, const char* end) noexcept;
+
+    /** True when the type and every property name of the tree, at every depth, can be written in
+        both stored forms and read back the same: a plain name, also with the "base64:" prefix
+        that a binary value's name takes in XML. An empty name is none; the binary form cannot
+        even read one back.
+    */
+    bool hasPlainNames (const juce::ValueTree& tree);
+
     /** The value as a finite number: a number, or a text that holds one and nothing else.
         Nothing for anything else, including "nan", "inf" and values beyond the double range.
     */

@@ -83,17 +83,6 @@ namespace
                 || juce::CharacterFunctions::isLetterOrDigit (c) || c == '_' || c == '-' || c == ':' || c == '.';
     }
 
-    /** The parser builds elements and attributes from any run of name characters, but a name
-        that is no XML name is an error to the framework. Presets use plain ASCII names.
-    */
-    bool isPlainXmlName (const char* start, const char* end) noexcept
-    {
-        if (start == end || ! (juce::CharacterFunctions::isLetter (*start) || *start == '_' || *start == ':'))
-            return false;
-
-        return std::all_of (start, end, [] (char c) { return static_cast<unsigned char> (c) < 0x80 && isXmlNameCharacter (c); });
-    }
-
     /** True when every '&' starts one of the entities that XML itself defines. For any other the
         parser jumps to the next ';' wherever that is, even out of a quoted value, and reads text
         that begins with '<' as elements.
@@ -260,7 +249,9 @@ namespace
                     continue;
             }
 
-            if (! isPlainXmlName (nameStart, p))
+            // The parser builds elements and attributes from any run of name characters, but a
+            // name that is no XML name is an error to the framework. Presets use plain names.
+            if (! StateValidation::isPlainName (nameStart, p))
                 return false;
 
             // The parser opens an element only when its tag ends in a plain '>'; any other
@@ -288,7 +279,7 @@ namespace
                 const auto* attributeStart = p;
                 p = skipName (p);
 
-                if (! isPlainXmlName (attributeStart, p))
+                if (! StateValidation::isPlainName (attributeStart, p))
                     return false;
 
                 p = skipParserSpace (p);
@@ -345,8 +336,24 @@ namespace
             removeTextElements (*child);
     }
 
+    /** The framework reads an attribute named "base64:" as a property without a name, which
+        no stored form can carry.
+    */
+    bool hasNamelessAttribute (const juce::XmlElement& element)
+    {
+        for (int i = 0; i < element.getNumAttributes(); ++i)
+            if (element.getAttributeName (i) == "base64:")
+                return true;
+
+        for (const auto* child : element.getChildIterator())
+            if (hasNamelessAttribute (*child))
+                return true;
+
+        return false;
+    }
+
     /** The tree a preset file holds, or an invalid tree when the text is no XML element that
-        the parser can read quickly.
+        the parser can read quickly, or one that would not become a whole tree.
     */
     juce::ValueTree treeFromText (const juce::String& text)
     {
@@ -355,7 +362,7 @@ namespace
 
         auto xml = juce::XmlDocument (text).getDocumentElement();
 
-        if (xml == nullptr || xml->isTextElement())
+        if (xml == nullptr || xml->isTextElement() || hasNamelessAttribute (*xml))
             return {};
 
         // A tree has no text; what a hand edit left between the elements is passed over.
@@ -527,9 +534,7 @@ void ProcessorPresetManager::loadPreset (juce::File file)
 
     if (const auto preset = treeFromText (presetTextOf (file)); preset.isValid())
     {
-        if (const auto state = stateFromPreset (preset); state.isValid())
-            apvts->replaceState (state);
-
+        processor->loadTree (stateFromPreset (preset));
         return;
     }
 
@@ -563,5 +568,5 @@ juce::ValueTree ProcessorPresetManager::stateFromPreset (const juce::ValueTree& 
     for (const auto& child : preset)
         state.appendChild (child.createCopy(), nullptr);
 
-    return processor->stateToLoad (state);
+    return state;
 }

@@ -98,8 +98,8 @@ public:
     std::unique_ptr<FavoritesManager> favoritesManager;
 
 private:
-    /** The state a preset's tree loads as: the live tree's type, the preset's properties and
-        children, and a child for every parameter the preset lacks, holding its current value.
+    /** The tree a preset's tree loads as: the live tree's type with the preset's properties and
+        children.
     */
     juce::ValueTree stateFromPreset (const juce::ValueTree& preset) const;
 

@@ -31,9 +31,40 @@ namespace StateInvariants
         }
     }
 
+    /** Empty when the tree has exactly one child for each parameter, a "PARAM" one whose value
+        is exactly the parameter's; else what is wrong.
+    */
+    inline std::string firstMismatch (const juce::ValueTree& tree, const std::vector<std::pair<juce::String, float>>& values)
+    {
+        for (const auto& [id, value] : values)
+        {
+            int children = 0;
+            juce::ValueTree child;
+
+            for (const auto& c : tree)
+            {
+                if (c["id"].toString() == id)
+                {
+                    children += c.hasType ("PARAM") ? 1 : 2;
+                    child = c;
+                }
+            }
+
+            if (children != 1)
+                return "not exactly one PARAM child for " + id.toStdString();
+
+            // Compared as stored, so that even a difference the framework counts as none shows.
+            if (! child.hasProperty ("value") || (double) child["value"] != (double) value)
+                return "the PARAM child of " + id.toStdString() + " holds another value than the parameter";
+        }
+
+        return {};
+    }
+
     /** Empty when everything holds, else what does not: every parameter finite and inside its
-        range, the tree of type "VastrelV3" with one "PARAM" child per parameter, and the state the
-        processor writes reading back at once to the same values.
+        range, the tree of type "VastrelV3" with one "PARAM" child per parameter holding exactly
+        the parameter's value, and the state the processor writes holding the same and reading
+        back at once to the same values.
     */
     inline std::string firstViolation (QuorlinAudioProcessor& processor)
     {
@@ -54,6 +85,9 @@ namespace StateInvariants
             values.emplace_back (parameter->paramID, value);
         }
 
+        if (const auto mismatch = firstMismatch (processor.apvts->state, values); ! mismatch.empty())
+            return "live tree: " + mismatch;
+
         juce::MemoryBlock block;
         processor.getStateInformation (block);
         const auto saved = juce::ValueTree::readFromData (block.getData(), block.getSize());
@@ -61,17 +95,8 @@ namespace StateInvariants
         if (! saved.hasType ("VastrelV3"))
             return "the written state does not read back";
 
-        for (const auto& [id, value] : values)
-        {
-            int children = 0;
-
-            for (const auto& child : saved)
-                if (child["id"].toString() == id)
-                    children += child.hasType ("PARAM") ? 1 : 2;
-
-            if (children != 1)
-                return "not exactly one PARAM child for " + id.toStdString();
-        }
+        if (const auto mismatch = firstMismatch (saved, values); ! mismatch.empty())
+            return "written state: " + mismatch;
 
         processor.setStateInformation (block.getData(), (int) block.getSize());
 

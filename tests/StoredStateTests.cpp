@@ -10,6 +10,7 @@
 
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -350,4 +351,115 @@ TEST_F (StoredState, InputsTheFuzzerFoundStayHarmless)
     }
 
     presetFile.deleteFile();
+}
+
+namespace
+{
+    /** Every parameter's value, in the processor's order. */
+    std::vector<float> allValues (QuorlinAudioProcessor& processor)
+    {
+        std::vector<float> values;
+
+        for (const auto& id : parameterIds (processor))
+            values.push_back (valueOf (processor, id.toRawUTF8()));
+
+        return values;
+    }
+
+    /** The live tree holds, for every parameter, exactly the value the parameter takes. */
+    void expectTreeHoldsWhatParametersTake (QuorlinAudioProcessor& processor, const std::string& context)
+    {
+        for (const auto& id : parameterIds (processor))
+        {
+            const auto child = processor.apvts->state.getChildWithProperty ("id", id);
+            ASSERT_TRUE (child.hasProperty ("value")) << context << ", " << id;
+            EXPECT_EQ ((double) child["value"], (double) valueOf (processor, id.toRawUTF8())) << context << ", " << id;
+        }
+    }
+}
+
+// Small stored inputs, through a host state block and through a preset file: after the load the
+// tree holds what the parameters take, and what is written then reloads into a fresh instance
+// with all 19 values.
+TEST_F (StoredState, SmallInputsReloadIntoAFreshInstanceWithEveryValue)
+{
+    struct Case
+    {
+        const char* what;
+        juce::MemoryBlock block;
+        std::string preset;
+        std::vector<std::pair<const char*, float>> expected;   // the rest as they were
+    };
+
+    const auto withChild = [] (juce::ValueTree child)
+    {
+        juce::ValueTree tree ("VastrelV3");
+        tree.appendChild (child, nullptr);
+        return blockOf (tree);
+    };
+
+    CorruptBlocks::BlockWriter namelessProperty;
+    namelessProperty.text ("VastrelV3").count (1).text ("").count (3).bytes ({ 5 }).text ("x");
+    namelessProperty.count (1).text ("PARAM").count (2);
+    namelessProperty.text ("id").count (7).bytes ({ 5 }).text ("knob6");
+    namelessProperty.text ("value").count (9).bytes ({ 4, 0, 0, 0, 0, 0, 0, 0x08, 0x40 });   // 3.0
+    namelessProperty.count (0);
+
+    const Case cases[] = {
+        { "a PARAM without a value",
+          withChild (juce::ValueTree ("PARAM", { { "id", "knob6" } })),
+          "<VastrelV3><PARAM id=\"knob6\"/></VastrelV3>",
+          {} },
+        { "a property without a name",
+          namelessProperty.block(),
+          "<VastrelV3 base64:=\"0.\"><PARAM id=\"knob6\" value=\"3\"/></VastrelV3>",
+          {} },
+        { "a child property without a name",
+          {},
+          "<VastrelV3><PARAM id=\"knob6\" value=\"3\" base64:=\"0.\"/></VastrelV3>",
+          {} },
+        { "a tiny negative drive",
+          withChild (parameterChild ("knob1", -1.0e-300)),
+          "<VastrelV3><PARAM id=\"knob1\" value=\"-1e-300\"/></VastrelV3>",
+          { { "knob1", 0.0f } } },
+        { "a tiny positive output",
+          withChild (parameterChild ("knob8", 1.0e-17)),
+          "<VastrelV3><PARAM id=\"knob8\" value=\"1e-17\"/></VastrelV3>",
+          { { "knob8", 0.0f } } },
+    };
+
+    for (const auto& c : cases)
+    {
+        for (const auto* path : { "state block", "preset" })
+        {
+            const auto context = std::string (path) + ", " + c.what;
+            const auto viaBlock = std::string (path) == "state block";
+
+            if (viaBlock && c.block.isEmpty())
+                continue;
+
+            setParameter (processor, "knob1", 6.0f);
+            setParameter (processor, "knob6", 5.0f);
+            setParameter (processor, "knob8", -3.0f);
+            stateOf (processor);   // the framework's timer would copy the values into the tree
+            auto expected = allValues (processor);
+
+            for (const auto& [id, value] : c.expected)
+                expected[(size_t) parameterIds (processor).indexOf (id)] = value;
+
+            if (viaBlock)
+                load (c.block);
+            else
+                loadPresetText (c.preset);
+
+            EXPECT_EQ (allValues (processor), expected) << context;
+            expectTreeHoldsWhatParametersTake (processor, context);
+
+            const auto written = stateOf (processor);
+            QuorlinAudioProcessor fresh;
+            fresh.setStateInformation (written.getData(), (int) written.getSize());
+            EXPECT_EQ (allValues (fresh), expected) << context << ", reloaded";
+            EXPECT_EQ (StateInvariants::firstViolation (processor), "") << context;
+        }
+    }
 }
