@@ -312,7 +312,10 @@ TEST_F (HostedVastrel, EditorOpensOnTheDesktopResizesClosesAndOpensAgain)
             EXPECT_NEAR (editor->getHeight(), width * 852.0 / 1100.0, 1.0);
         }
 
-        // As a host's window does: the editor goes while its window is still on the desktop.
+        // As a host's window does: the editor goes while its window is still on the desktop, once
+        // the window has taken in its last resize. The framework's embedding answers a resize
+        // with a call it posts to itself, which must not outlive the editor.
+        runMessagesFor (500);
         editor.reset();
         runMessagesFor (100);
 
@@ -396,6 +399,96 @@ TEST_F (HostedVastrel, PresetBrowserOfTheHostedEditorOpensAndClosesWithTheMouse)
     ASSERT_TRUE (HostDisplay::clickAt (area.x + 400, area.y + 400));
     runMessagesFor (300);
     EXPECT_EQ (windowsOfWidth (270), 0u);
+
+    editor.reset();
+    runMessagesFor (100);
+}
+
+namespace
+{
+    /** Counts the gestures the hosted plug-in announces, as a host's automation recorder hears them. */
+    class HostGestureCounter final : private juce::AudioProcessorParameter::Listener
+    {
+    public:
+        explicit HostGestureCounter (juce::AudioPluginInstance& instanceToWatch) : instance (instanceToWatch)
+        {
+            for (auto* p : instance.getParameters())
+                p->addListener (this);
+        }
+
+        ~HostGestureCounter() override
+        {
+            for (auto* p : instance.getParameters())
+                p->removeListener (this);
+        }
+
+        juce::StringArray gestures;
+
+    private:
+        void parameterValueChanged (int, float) override {}
+
+        void parameterGestureChanged (int index, bool starting) override
+        {
+            gestures.add (instance.getParameters()[index]->getName (64) + (starting ? " begins" : " ends"));
+        }
+
+        juce::AudioPluginInstance& instance;
+    };
+}
+
+// Loads with the editor open reach the host as new values only, never as gestures, which a host
+// records as the user touching a control: a state the host recalls, and a preset the editor's
+// next button steps to, whose file turns type D on before it turns type A off.
+TEST_F (HostedVastrel, LoadsWithTheEditorOpenSendNoGestures)
+{
+    settingsFileOfTheRun().deleteFile();
+    const auto presetFolder = juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
+                                  .getChildFile ("Application Support/Brassock Presets/VastrelV3");
+    ASSERT_TRUE (presetFolder.getChildFile ("Zeta.rcp").replaceWithText (
+        "<VastrelV3 Current_Selected_Preset=\"Zeta\" Preset_Has_Been_Modified=\"0\">"
+        "<PARAM id=\"TypeD power\" value=\"1\"/><PARAM id=\"TypeA power\" value=\"0\"/>"
+        "<PARAM id=\"EqP power\" value=\"1\"/></VastrelV3>"));
+
+    parameterFor (plugin(), "TypeA power").setValueNotifyingHost (0.0f);
+    parameterFor (plugin(), "TypeC power").setValueNotifyingHost (1.0f);
+    parameterFor (plugin(), "EqP power").setValueNotifyingHost (0.0f);
+
+    // A fresh instance's state: type A, the EQ on.
+    auto fresh = VastrelHost::loadPlugin (VastrelHost::builtBundle(), sampleRate, blockSize);
+    ASSERT_NE (fresh.instance, nullptr) << fresh.error;
+    juce::MemoryBlock defaults;
+    fresh.instance->getStateInformation (defaults);
+
+    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin().createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    editor->setTopLeftPosition (20, 20);
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+    runMessagesFor (300);
+    ASSERT_EQ (editor->getWidth(), 825);
+
+    {
+        HostGestureCounter counter (plugin());
+        plugin().setStateInformation (defaults.getData(), (int) defaults.getSize());
+        runMessagesFor (300);
+        EXPECT_EQ (counter.gestures.joinIntoString (", "), "") << "state recall";
+    }
+
+    EXPECT_EQ (parameterFor (plugin(), "TypeA power").getValue(), 1.0f);
+    EXPECT_EQ (parameterFor (plugin(), "TypeC power").getValue(), 0.0f);
+    EXPECT_EQ (parameterFor (plugin(), "EqP power").getValue(), 1.0f);
+
+    {
+        // The next button's centre: (643, 31) of the design at 0.75; "Zeta" follows "Default".
+        HostGestureCounter counter (plugin());
+        const auto area = HostDisplay::areaOf ((unsigned long) (juce::pointer_sized_uint) editor->getPeer()->getNativeHandle());
+        ASSERT_TRUE (HostDisplay::clickAt (area.x + 482, area.y + 23));
+        runMessagesFor (500);
+        EXPECT_EQ (counter.gestures.joinIntoString (", "), "") << "preset";
+    }
+
+    EXPECT_EQ (parameterFor (plugin(), "TypeD power").getValue(), 1.0f);
+    EXPECT_EQ (parameterFor (plugin(), "TypeA power").getValue(), 0.0f);
 
     editor.reset();
     runMessagesFor (100);
