@@ -246,8 +246,9 @@ QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor&
     const auto ratio = usableSizeRatio (settings != nullptr ? settings->getDoubleValue (sizeRatioKey, defaultSizeRatio)
                                                             : defaultSizeRatio);
 
+    // The stored ratio is the width / 1100 in single precision, a hair off the width itself.
     setResizable (true, true);
-    setSize ((int) (designWidth * ratio), (int) (designHeight * ratio));
+    setSize (juce::roundToInt (designWidth * ratio), juce::roundToInt (designHeight * ratio));
 
     infoLabel.setFont (juce::Font (14.0f, juce::Font::plain));
     infoLabel.setColour (juce::Label::textColourId, juce::Colour (0xB2FFFFFF));

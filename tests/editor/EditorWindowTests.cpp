@@ -205,20 +205,23 @@ TEST_F (EditorWindow, SizeRatioFromTheSettingsFile)
     }
 }
 
-TEST_F (EditorWindow, ReopensAtTheWidthItClosedAtTruncatedFromSinglePrecision)
+TEST_F (EditorWindow, ReopensAtTheWidthItClosedAtEveryTime)
 {
-    struct Case { int closedWidth, closedHeight, reopenedWidth, reopenedHeight; };
-
-    // 700 / 1100 in single precision is a little below 7 / 11.
-    for (const auto& c : { Case { 700, 542, 699, 542 }, Case { 699, 542, 698, 541 },
-                           Case { 825, 639, 825, 639 }, Case { 1100, 852, 1100, 852 } })
+    // The stored ratio is the width / 1100 in single precision: 700 / 1100 lies a little below
+    // 7 / 11, and a truncated restore lost a pixel at every opening.
+    for (const auto width : { 550, 651, 700, 733, 999, 1287, 1650 })
     {
-        open().setSize (c.closedWidth, c.closedHeight);
+        settingsFolder().deleteRecursively();
+        open().setSize (width, width * 852 / 1100);
         close();
-        open();
-        EXPECT_EQ (editor->getWidth(), c.reopenedWidth) << c.closedWidth;
-        EXPECT_EQ (editor->getHeight(), c.reopenedHeight) << c.closedWidth;
-        close();
+
+        for (int opening = 1; opening <= 3; ++opening)
+        {
+            open();
+            EXPECT_EQ (editor->getWidth(), width) << "opening " << opening;
+            EXPECT_EQ (editor->getHeight(), juce::roundToInt (width * 852.0 / 1100.0)) << width << ", opening " << opening;
+            close();
+        }
     }
 }
 
