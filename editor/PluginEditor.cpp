@@ -498,6 +498,8 @@ void QuorlinAudioProcessorEditor::resized()
 
     bypassButton.setBounds (960, 805, 120, 28);
     bypassButton.setTransform (scale);
+
+    placeAboutBox();
 }
 
 void QuorlinAudioProcessorEditor::paint (juce::Graphics& g)
@@ -875,10 +877,18 @@ void QuorlinAudioProcessorEditor::showAboutBox()
     if (dimmingOverlay == nullptr)
         dimmingOverlay = std::make_unique<DimmingOverlay>();
 
-    dimmingOverlay->setBounds (0, 0, getWidth(), getHeight());
     addAndMakeVisible (*dimmingOverlay);
-
-    aboutDialog->setBounds (getWidth() / 2 - 170, getHeight() / 2 - 145, 340, 290);
     addAndMakeVisible (*aboutDialog);
+    placeAboutBox();
     aboutDialog->toFront (true);
+}
+
+// In editor pixels: the veil over the whole editor, the panel at its size in the middle.
+void QuorlinAudioProcessorEditor::placeAboutBox()
+{
+    if (dimmingOverlay != nullptr)
+        dimmingOverlay->setBounds (getLocalBounds());
+
+    if (aboutDialog != nullptr)
+        aboutDialog->setBounds (getWidth() / 2 - 170, getHeight() / 2 - 145, 340, 290);
 }

@@ -206,6 +206,7 @@ private:
     void askToDeletePreset();
 
     void showAboutBox();
+    void placeAboutBox();
     void toggleBypass();
     void tooltipSwitchClicked();
     juce::String idleInfoText() const;

@@ -131,21 +131,32 @@ TEST_F (AboutBox, PressOnTheVeilRemovesOnlyTheVeil)
     EXPECT_TRUE (panel().isVisible());
 }
 
-TEST_F (AboutBox, LaterClicksReplaceTheSameObjectsAndResizingLeavesThem)
+TEST_F (AboutBox, ResizingCentresThePanelAgainAndLaterClicksKeepTheSameObjects)
 {
     clickLogo();
     auto* firstPanel = &panel();
     auto* firstVeil = &veil();
 
-    editor->setSize (1100, 852);
-    EXPECT_EQ (panel().getBounds(), juce::Rectangle<int> (242, 174, 340, 290));
-    EXPECT_EQ (veil().getBounds(), juce::Rectangle<int> (0, 0, 825, 639));
+    // The panel keeps its size, centred in the editor; the veil covers the whole editor.
+    struct Size { int width, height; juce::Rectangle<int> panelBounds; };
+
+    for (const auto& size : { Size { 1100, 852, { 380, 281, 340, 290 } }, Size { 701, 543, { 180, 126, 340, 290 } },
+                              Size { 550, 426, { 105, 68, 340, 290 } }, Size { 1650, 1278, { 655, 494, 340, 290 } } })
+    {
+        editor->setSize (size.width, size.height);
+        EXPECT_EQ (panel().getBounds(), size.panelBounds) << size.width;
+        EXPECT_EQ (veil().getBounds(), juce::Rectangle<int> (0, 0, size.width, size.height)) << size.width;
+        EXPECT_TRUE (panel().isVisible());
+        EXPECT_TRUE (veil().isVisible());
+    }
+
+    EditorTestSupport::savePicture (EditorTestSupport::snapshot (*editor), "about-box-after-resize");
 
     clickLogo();
     EXPECT_EQ (&panel(), firstPanel);
     EXPECT_EQ (&veil(), firstVeil);
-    EXPECT_EQ (panel().getBounds(), juce::Rectangle<int> (380, 281, 340, 290));
-    EXPECT_EQ (veil().getBounds(), juce::Rectangle<int> (0, 0, 1100, 852));
+    EXPECT_EQ (panel().getBounds(), juce::Rectangle<int> (655, 494, 340, 290));
+    EXPECT_EQ (veil().getBounds(), juce::Rectangle<int> (0, 0, 1650, 1278));
 
     const auto& children = editor->getChildren();
     EXPECT_GT (children.indexOf (&panel()), children.indexOf (&veil()));
