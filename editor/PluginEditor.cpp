@@ -167,6 +167,14 @@ QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor&
       topBarMeter (p),
       presetDialogs (std::make_unique<AlertWindowPresetDialogs> (darkAlertLookAndFeel))
 {
+    // These two draw the pointer over them, and the modal dialogs they open keep them from
+    // hearing it leave.
+    presetDialogs->onClosed = [this]
+    {
+        saveButton.repaint();
+        deleteButton.repaint();
+    };
+
     createKnobs();
 
     needleMeter.setFilmstrip (juce::ImageCache::getFromMemory (BinaryData::needle_meter_png, BinaryData::needle_meter_pngSize), 129);
@@ -835,13 +843,27 @@ void QuorlinAudioProcessorEditor::updateHeartButton()
     }
 }
 
-// The dialogs answer later; the editor may be gone by then.
 void QuorlinAudioProcessorEditor::askToSavePreset()
 {
-    presetDialogs->askForPresetName (presetSelector->getCurrentName(),
+    askForPresetName (presetSelector->getCurrentName(), {});
+}
+
+// The dialogs answer later; the editor may be gone by then. A name that cannot be saved under
+// brings the dialog back with the text as typed and what is wrong with it.
+void QuorlinAudioProcessorEditor::askForPresetName (const juce::String& suggestedName, const juce::String& problem)
+{
+    presetDialogs->askForPresetName (suggestedName, problem,
                                      [safe = juce::Component::SafePointer<QuorlinAudioProcessorEditor> (this)] (const juce::String& typedName)
                                      {
-                                         if (safe != nullptr)
+                                         if (safe == nullptr)
+                                             return;
+
+                                         const auto* manager = safe->presetSelector->presetManager;
+
+                                         if (const auto refusal = PresetNames::problemWith (manager->presetFolder, typedName, manager->presetExtension);
+                                             refusal.isNotEmpty())
+                                             safe->askForPresetName (typedName, refusal);
+                                         else
                                              safe->presetSelector->saveUserPreset (typedName);
                                      });
 }

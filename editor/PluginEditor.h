@@ -203,6 +203,7 @@ private:
     void stepThroughPresets (int step);
     void toggleFavourite();
     void askToSavePreset();
+    void askForPresetName (const juce::String& suggestedName, const juce::String& problem);
     void askToDeletePreset();
 
     void showAboutBox();

@@ -10,9 +10,11 @@ AlertWindowPresetDialogs::~AlertWindowPresetDialogs()
     dispose (std::move (window));
 }
 
-void AlertWindowPresetDialogs::askForPresetName (const juce::String& suggestedName, std::function<void (const juce::String&)> onSave)
+void AlertWindowPresetDialogs::askForPresetName (const juce::String& suggestedName, const juce::String& problem,
+                                                 std::function<void (const juce::String&)> onSave)
 {
-    auto alert = createWindow ("Save Preset", "Enter preset name:");
+    auto alert = createWindow ("Save Preset", problem.isEmpty() ? juce::String ("Enter preset name:")
+                                                                : problem + "\nEnter another preset name:");
     alert->addTextEditor ("name", suggestedName, "Preset name:", false);
     alert->addButton ("Save", 1);
     alert->addButton ("Cancel", 0);
@@ -46,7 +48,7 @@ std::unique_ptr<juce::AlertWindow> AlertWindowPresetDialogs::createWindow (const
     return alert;
 }
 
-void AlertWindowPresetDialogs::run (std::unique_ptr<juce::AlertWindow> alert, std::function<void (juce::AlertWindow&, int)> onClosed)
+void AlertWindowPresetDialogs::run (std::unique_ptr<juce::AlertWindow> alert, std::function<void (juce::AlertWindow&, int)> onAnswer)
 {
     // A new question replaces one still open; the old one's callback is then never run.
     dispose (std::move (window));
@@ -55,15 +57,18 @@ void AlertWindowPresetDialogs::run (std::unique_ptr<juce::AlertWindow> alert, st
     auto* shown = window.get();
     shown->enterModalState (true,
                             juce::ModalCallbackFunction::create ([this, safeWindow = juce::Component::SafePointer<juce::AlertWindow> (shown),
-                                                                  onClosed = std::move (onClosed)] (int result)
+                                                                  onAnswer = std::move (onAnswer)] (int result)
                             {
                                 // Gone means this object was destroyed, or a newer question took the window's place.
                                 if (safeWindow == nullptr)
                                     return;
 
                                 auto closed = std::move (window);
-                                onClosed (*closed, result);
+                                onAnswer (*closed, result);
                                 dispose (std::move (closed));
+
+                                if (onClosed != nullptr)
+                                    onClosed();
                             }),
                             false);
 }

@@ -15,11 +15,17 @@ class PresetDialogs
 public:
     virtual ~PresetDialogs() = default;
 
-    /** "Save Preset": asks for a name, suggesting one; onSave gets the text as typed. */
-    virtual void askForPresetName (const juce::String& suggestedName, std::function<void (const juce::String& typedName)> onSave) = 0;
+    /** "Save Preset": asks for a name, suggesting one, and says first what was wrong with the
+        name typed before when there is a problem to tell; onSave gets the text as typed.
+    */
+    virtual void askForPresetName (const juce::String& suggestedName, const juce::String& problem,
+                                   std::function<void (const juce::String& typedName)> onSave) = 0;
 
     /** "Delete Preset": asks the question; onDelete runs when the user confirms. */
     virtual void confirmDeletion (const juce::String& question, std::function<void()> onDelete) = 0;
+
+    /** Runs whenever a dialog has closed, whatever the answer, after the answer's callback. */
+    std::function<void()> onClosed;
 };
 
 /** The dialogs as dark alert windows, modal over everything but without a nested message loop,
@@ -34,7 +40,8 @@ public:
     explicit AlertWindowPresetDialogs (juce::LookAndFeel& dialogLook);
     ~AlertWindowPresetDialogs() override;
 
-    void askForPresetName (const juce::String& suggestedName, std::function<void (const juce::String&)> onSave) override;
+    void askForPresetName (const juce::String& suggestedName, const juce::String& problem,
+                           std::function<void (const juce::String&)> onSave) override;
     void confirmDeletion (const juce::String& question, std::function<void()> onDelete) override;
 
     /** The open dialog, or nullptr. */
@@ -43,8 +50,8 @@ public:
 private:
     std::unique_ptr<juce::AlertWindow> createWindow (const juce::String& title, const juce::String& message);
 
-    /** Shows the window; when a button closes it, onClosed gets the window and the button's result. */
-    void run (std::unique_ptr<juce::AlertWindow> alert, std::function<void (juce::AlertWindow&, int)> onClosed);
+    /** Shows the window; when a button closes it, onAnswer gets the window and the button's result. */
+    void run (std::unique_ptr<juce::AlertWindow> alert, std::function<void (juce::AlertWindow&, int)> onAnswer);
 
     static void dispose (std::unique_ptr<juce::AlertWindow>);
 

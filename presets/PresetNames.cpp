@@ -19,19 +19,34 @@ namespace
 
 juce::File PresetNames::userPresetFile (const juce::File& presetFolder, const juce::String& typedName, const juce::String& extension)
 {
-    const auto name = typedName.trim();
-
-    if (name.isEmpty()
-        || name.containsAnyOf ("/\\")
-        || name.startsWithChar ('.')
-        || name.startsWithChar ('~')
-        || hasControlCharacter (name))
+    if (problemWith (presetFolder, typedName, extension).isNotEmpty())
         return {};
 
-    const auto userFolder = presetFolder.getChildFile ("User");
-    const auto file = userFolder.getChildFile (name + extension);
+    return presetFolder.getChildFile ("User").getChildFile (typedName.trim() + extension);
+}
 
-    return file.getParentDirectory() == userFolder ? file : juce::File();
+juce::String PresetNames::problemWith (const juce::File& presetFolder, const juce::String& typedName, const juce::String& extension)
+{
+    const auto name = typedName.trim();
+
+    if (name.isEmpty())
+        return "A preset needs a name.";
+
+    if (name.containsAnyOf ("/\\"))
+        return "A preset name cannot contain / or \\.";
+
+    if (name.startsWithChar ('.') || name.startsWithChar ('~'))
+        return "A preset name cannot start with . or ~.";
+
+    if (hasControlCharacter (name))
+        return "A preset name cannot contain control characters.";
+
+    const auto userFolder = presetFolder.getChildFile ("User");
+
+    if (userFolder.getChildFile (name + extension).getParentDirectory() != userFolder)
+        return "This name cannot be a file name.";
+
+    return {};
 }
 
 juce::String PresetNames::deletionQuestion (const juce::File& presetFile, const juce::File& presetFolder)

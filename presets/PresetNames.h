@@ -12,6 +12,11 @@ struct PresetNames
     */
     static juce::File userPresetFile (const juce::File& presetFolder, const juce::String& typedName, const juce::String& extension);
 
+    /** Why userPresetFile gives no file for the typed name, in a short sentence for the user; an
+        empty text when it gives one.
+    */
+    static juce::String problemWith (const juce::File& presetFolder, const juce::String& typedName, const juce::String& extension);
+
     /** The delete dialog's question, naming the preset and, below it, its file's path inside the
         preset folder, so that of two presets of one name the user sees which one goes.
     */

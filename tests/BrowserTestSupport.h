@@ -95,9 +95,10 @@ namespace BrowserTest
     /** Preset dialogs that answer as the test says and record what they were asked. */
     struct ScriptedDialogs final : public PresetDialogs
     {
-        void askForPresetName (const juce::String& suggestedName, std::function<void (const juce::String&)> onSave) override
+        void askForPresetName (const juce::String& suggestedName, const juce::String& problem,
+                               std::function<void (const juce::String&)> onSave) override
         {
-            asked.add ("save: " + suggestedName);
+            asked.add ("save: " + suggestedName + (problem.isNotEmpty() ? " (" + problem + ")" : juce::String()));
 
             if (typedName.has_value() && onSave)
                 onSave (*typedName);

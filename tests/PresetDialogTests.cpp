@@ -71,7 +71,7 @@ namespace
 
 TEST_F (Dialogs, SaveAsksForANameAndHandsOnWhatWasTyped)
 {
-    dialogs->askForPresetName ("Default", [this] (const juce::String& typed) { answers.add ("save " + typed); });
+    dialogs->askForPresetName ("Default", {}, [this] (const juce::String& typed) { answers.add ("save " + typed); });
 
     auto* alert = shownDialog();
     ASSERT_NE (alert, nullptr);
@@ -100,7 +100,7 @@ TEST_F (Dialogs, SaveAsksForANameAndHandsOnWhatWasTyped)
 
 TEST_F (Dialogs, CancelledSaveHandsOnNothing)
 {
-    dialogs->askForPresetName ("Default", [this] (const juce::String& typed) { answers.add ("save " + typed); });
+    dialogs->askForPresetName ("Default", {}, [this] (const juce::String& typed) { answers.add ("save " + typed); });
 
     auto* alert = shownDialog();
     ASSERT_NE (alert, nullptr);
@@ -142,7 +142,7 @@ TEST_F (Dialogs, DialogsThatGoBeforeTheyAreAnsweredCallNothing)
 
     // A second question replaces the first; then the owner goes with the second still open,
     // as when the host closes the editor.
-    dialogs->askForPresetName ("Mine", [this] (const juce::String&) { answers.add ("second"); });
+    dialogs->askForPresetName ("Mine", {}, [this] (const juce::String&) { answers.add ("second"); });
     ASSERT_NE (shownDialog(), nullptr);
     EXPECT_EQ (shownDialog()->getName(), "Save Preset");
 

@@ -542,7 +542,7 @@ TEST_F (PresetList, SaveAndDeleteThroughTheDialogs)
     dialogs.typedName = "Pad";
     dialogs.confirm = true;
 
-    dialogs.askForPresetName (wrapper->getCurrentName(), [this] (const juce::String& typed) { wrapper->saveUserPreset (typed); });
+    dialogs.askForPresetName (wrapper->getCurrentName(), {}, [this] (const juce::String& typed) { wrapper->saveUserPreset (typed); });
 
     const auto target = wrapper->getPresetFileToDelete();
     dialogs.confirmDeletion (PresetNames::deletionQuestion (target, root), [this, target] { wrapper->deletePresetFile (target); });

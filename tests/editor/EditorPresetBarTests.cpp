@@ -3,8 +3,10 @@
 
 #include "EditorWindowSupport.h"
 #include "../AlertWindows.h"
+#include "HostDisplay.h"
 
 #include <optional>
+#include <utility>
 
 using namespace EditorWindowSupport;
 
@@ -16,12 +18,14 @@ namespace
         ScriptedDialogs (juce::StringArray& askedLog, std::function<void (const juce::String&)>& save, std::function<void()>& remove)
             : asked (askedLog), keptSave (save), keptDelete (remove) {}
 
-        void askForPresetName (const juce::String& suggestedName, std::function<void (const juce::String&)> onSave) override
+        void askForPresetName (const juce::String& suggestedName, const juce::String& problem,
+                               std::function<void (const juce::String&)> onSave) override
         {
-            asked.add ("save: " + suggestedName);
+            asked.add ("save: " + suggestedName + (problem.isNotEmpty() ? " (" + problem + ")" : juce::String()));
 
+            // Each typed name answers one dialog; a dialog asked again waits.
             if (typedName.has_value())
-                onSave (*typedName);
+                onSave (*std::exchange (typedName, std::nullopt));
             else
                 keptSave = std::move (onSave);
         }
@@ -211,16 +215,35 @@ TEST_F (EditorPresetBar, SaveWritesTheTypedNameIntoUser)
     EXPECT_EQ (editor->presetSelector->selector.displayText, "Pad");
     EXPECT_TRUE (editor->undoStack.empty());
 
-    // Names that would leave "User" are refused; nothing is written.
-    for (const auto* name : { "../Escape", "/tmp/Escape", "~Escape", ".hidden", "" })
+    // Names that would leave "User" are refused: the dialog comes back with the text as typed
+    // and the reason, and nothing is written.
+    struct Refusal { const char* typed; const char* reason; };
+
+    for (const auto& refusal : { Refusal { "../Escape",   "A preset name cannot contain / or \\." },
+                                 Refusal { "/tmp/Escape", "A preset name cannot contain / or \\." },
+                                 Refusal { "~Escape",     "A preset name cannot start with . or ~." },
+                                 Refusal { ".hidden",     "A preset name cannot start with . or ~." },
+                                 Refusal { "",            "A preset needs a name." } })
     {
-        dialogs.typedName = name;
+        asked.clear();
+        keptSave = nullptr;
+        dialogs.typedName = refusal.typed;
         click (editor->saveButton);
-        EXPECT_EQ (currentName(), "Pad") << name;
+        juce::StringArray expected;
+        expected.add ("save: Pad");
+        expected.add (juce::String ("save: ") + refusal.typed + " (" + refusal.reason + ")");
+        EXPECT_EQ (asked, expected);
+        EXPECT_TRUE (keptSave != nullptr) << refusal.typed;
+        EXPECT_EQ (currentName(), "Pad") << refusal.typed;
     }
 
     EXPECT_FALSE (presetFolder().getChildFile ("Escape.rcp").exists());
     EXPECT_FALSE (presetFolder().getChildFile ("User/.hidden.rcp").exists());
+
+    // Corrected in the dialog that came back, the name saves.
+    keptSave ("Escaped");
+    EXPECT_TRUE (presetFolder().getChildFile ("User/Escaped.rcp").existsAsFile());
+    EXPECT_EQ (currentName(), "Escaped");
 }
 
 TEST_F (EditorPresetBar, DeleteNamesTheExactFileAndRemovesOnlyIt)
@@ -310,6 +333,88 @@ TEST_F (EditorPresetBar, RealSaveDialogOnScreen)
     EXPECT_TRUE (AlertWindows::visible().empty());
 }
 
+namespace
+{
+    /** Every file below the test's home, but the editor's settings, which a resize may write. */
+    juce::StringArray filesAtHome()
+    {
+        juce::StringArray paths;
+        const auto settings = settingsFolder();
+
+        for (const auto& file : juce::File::getSpecialLocation (juce::File::userHomeDirectory).findChildFiles (juce::File::findFiles, true, "*"))
+            if (! file.isAChildOf (settings))
+                paths.add (file.getFullPathName());
+
+        paths.sort (false);
+        return paths;
+    }
+}
+
+// A name that cannot be saved under brings the real dialog back, saying why, with the text as
+// typed; it writes nothing anywhere. An accepted name then writes one file and closes the dialog.
+TEST_F (EditorPresetBar, RefusedNameBringsTheDialogBackWithTheReason)
+{
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+
+    const auto typeAndAnswer = [] (const juce::String& typed, const juce::String& button)
+    {
+        ASSERT_EQ (AlertWindows::visible().size(), 1u);
+        auto* alert = AlertWindows::visible().front();
+        alert->getTextEditor ("name")->setText (typed);
+
+        for (auto* child : alert->getChildren())
+            if (auto* b = dynamic_cast<juce::TextButton*> (child); b != nullptr && b->getButtonText() == button)
+                b->triggerClick();
+
+        runPendingMessages();
+    };
+
+    struct Refusal { const char* typed; const char* reason; };
+
+    for (const auto& refusal : { Refusal { "../evil", "A preset name cannot contain / or \\." },
+                                 Refusal { "a/b",     "A preset name cannot contain / or \\." },
+                                 Refusal { "",        "A preset needs a name." },
+                                 Refusal { "  ",      "A preset needs a name." },
+                                 Refusal { ".hidden", "A preset name cannot start with . or ~." } })
+    {
+        SCOPED_TRACE (refusal.typed);
+        const auto before = filesAtHome();
+        click (editor->saveButton);
+        typeAndAnswer (refusal.typed, "Save");
+
+        ASSERT_EQ (AlertWindows::visible().size(), 1u);
+        auto* again = AlertWindows::visible().front();
+        EXPECT_EQ (again->getName(), "Save Preset");
+        EXPECT_EQ (again->getDescription(), juce::String ("Save Preset. ") + refusal.reason + "\nEnter another preset name:");
+        EXPECT_EQ (again->getTextEditor ("name")->getText(), refusal.typed);
+        EXPECT_EQ (&again->getLookAndFeel(), &editor->darkAlertLookAndFeel);
+
+        if (juce::String (refusal.typed) == "../evil")
+            EditorTestSupport::savePicture (again->createComponentSnapshot (again->getLocalBounds()), "save-dialog-refused-name");
+
+        typeAndAnswer (refusal.typed, "Cancel");
+        EXPECT_TRUE (AlertWindows::visible().empty());
+        EXPECT_EQ (filesAtHome(), before);
+        EXPECT_EQ (currentName(), "Default");
+    }
+
+    // Corrected in the dialog that came back: one file, and the dialog is gone.
+    const auto before = filesAtHome();
+    click (editor->saveButton);
+    typeAndAnswer ("a/b", "Save");
+    typeAndAnswer ("a-b", "Save");
+
+    EXPECT_TRUE (AlertWindows::visible().empty());
+    auto added = filesAtHome();
+
+    for (const auto& path : before)
+        added.removeString (path);
+
+    EXPECT_EQ (added, juce::StringArray (presetFolder().getChildFile ("User/a-b.rcp").getFullPathName()));
+    EXPECT_EQ (currentName(), "a-b");
+}
+
 TEST_F (EditorPresetBar, BrowserPickLoadsThePresetWithoutAnUndoStep)
 {
     editor->addToDesktop (0);
@@ -357,4 +462,71 @@ TEST_F (EditorPresetBar, HeartInTheBrowsersListMovesTheBarsHeartAtOnce)
 
     selector.hideMenu();
     editor->removeFromDesktop();
+}
+
+namespace
+{
+    juce::TextButton* buttonOf (juce::AlertWindow& alert, const juce::String& text)
+    {
+        for (auto* child : alert.getChildren())
+            if (auto* button = dynamic_cast<juce::TextButton*> (child); button != nullptr && button->getButtonText() == text)
+                return button;
+
+        return nullptr;
+    }
+
+    /** The colour the screen shows inside the button, beside its letter, once every pending
+        repaint has reached the screen.
+    */
+    juce::Colour shownBody (juce::Button& button)
+    {
+        runPendingMessages();
+        juce::Thread::sleep (50);
+        runPendingMessages();
+
+        const auto point = button.localPointToGlobal (juce::Point<int> (4, button.getHeight() / 2));
+        const auto pixels = HostDisplay::capture ({ point.x, point.y, 1, 1 });
+        return pixels.argb.empty() ? juce::Colour() : juce::Colour (pixels.argb.front());
+    }
+}
+
+// The pointer leaves "+" or "-" for the dialog's buttons; once the dialog has closed, the button
+// it opened from shows where the pointer is, not where it was when the dialog opened.
+TEST_F (EditorPresetBar, SaveAndDeleteButtonsShowWhereThePointerIsOnceTheirDialogCloses)
+{
+    const juce::Colour hovered (0xFF454545), normal (0xFF2A2A2A);
+    setCurrentName ("Mine");
+    EditorTestSupport::DesktopMouse mouse (*editor);
+
+    struct Row { const char* what; juce::TextButton* button; const char* answer; };
+
+    const Row rows[] = {
+        { "save, cancelled",   &editor->saveButton,   "Cancel" },
+        { "save, saved",       &editor->saveButton,   "Save" },
+        { "delete, cancelled", &editor->deleteButton, "Cancel" },
+    };
+
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE (row.what);
+        const auto onButton = row.button->getBounds().toFloat().getCentre() * 0.75f;
+        mouse.moveTo (onButton);
+        EXPECT_EQ (shownBody (*row.button), hovered);
+
+        mouse.click (onButton);
+        runPendingMessages();
+        ASSERT_EQ (AlertWindows::visible().size(), 1u);
+        auto* answer = buttonOf (*AlertWindows::visible().front(), row.answer);
+        ASSERT_NE (answer, nullptr);
+
+        mouse.click (editor->getLocalPoint (nullptr, answer->getScreenBounds().getCentre().toFloat()));
+        runPendingMessages();
+        ASSERT_TRUE (AlertWindows::visible().empty());
+        EXPECT_EQ (shownBody (*row.button), normal);
+
+        mouse.moveTo (onButton);
+        EXPECT_EQ (shownBody (*row.button), hovered);
+        mouse.moveTo ({ 400.0f, 300.0f });
+        EXPECT_EQ (shownBody (*row.button), normal);
+    }
 }
