@@ -1,10 +1,12 @@
 #include "BrassockLogoButton.h"
 
+#include "SharedPictures.h"
+
 #include <BinaryData.h>
 
 BrassockLogoButton::BrassockLogoButton()
     : ClickableComponent (DisabledClicks::delivered),
-      logo (juce::ImageCache::getFromMemory (BinaryData::logo_png, BinaryData::logo_pngSize))
+      logo (SharedPictures::get (BinaryData::logo_png, BinaryData::logo_pngSize))
 {
 }
 

@@ -1,12 +1,14 @@
 #include "KnobLookAndFeels.h"
 
+#include "SharedPictures.h"
+
 #include <BinaryData.h>
 
 #include <cmath>
 
 FilmStripKnobLookAndFeel::FilmStripKnobLookAndFeel (const void* stripData, int stripDataSize, int size, int steps,
                                                     std::optional<double> valueAtMiddle)
-    : filmStrip (juce::ImageCache::getFromMemory (stripData, stripDataSize)),
+    : filmStrip (SharedPictures::get (stripData, stripDataSize)),
       frameSize (size),
       numSteps (steps),
       middleValue (valueAtMiddle)

@@ -1,15 +1,15 @@
 #include "MeterComponent.h"
 
+#include "SharedPictures.h"
+
 #include <BinaryData.h>
 
 MeterComponent::MeterComponent (QuorlinAudioProcessor::Level& left, QuorlinAudioProcessor::Level& right)
     : leftStrip (&left.level),
       rightStrip (&right.level)
 {
-    leftStrip.setFilmstrip (juce::ImageCache::getFromMemory (BinaryData::level_meter_left_png,
-                                                             BinaryData::level_meter_left_pngSize), 129);
-    rightStrip.setFilmstrip (juce::ImageCache::getFromMemory (BinaryData::level_meter_right_png,
-                                                              BinaryData::level_meter_right_pngSize), 129);
+    leftStrip.setFilmstrip (SharedPictures::get (BinaryData::level_meter_left_png, BinaryData::level_meter_left_pngSize), 129);
+    rightStrip.setFilmstrip (SharedPictures::get (BinaryData::level_meter_right_png, BinaryData::level_meter_right_pngSize), 129);
 
     addAndMakeVisible (leftStrip);
     addAndMakeVisible (rightStrip);

@@ -1,5 +1,6 @@
 #include "PluginEditor.h"
 
+#include "SharedPictures.h"
 #include "presets/PresetBox.h"
 #include "presets/PresetNames.h"
 
@@ -177,7 +178,7 @@ QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor&
 
     createKnobs();
 
-    needleMeter.setFilmstrip (juce::ImageCache::getFromMemory (BinaryData::needle_meter_png, BinaryData::needle_meter_pngSize), 129);
+    needleMeter.setFilmstrip (SharedPictures::get (BinaryData::needle_meter_png, BinaryData::needle_meter_pngSize), 129);
     addAndMakeVisible (needleMeter);
     addAndMakeVisible (outputMeter);
 
@@ -334,7 +335,7 @@ void QuorlinAudioProcessorEditor::createKnobs()
 
 void QuorlinAudioProcessorEditor::setUpSwitches()
 {
-    const auto sectionPicture = juce::ImageCache::getFromMemory (BinaryData::section_button_png, BinaryData::section_button_pngSize);
+    const auto sectionPicture = SharedPictures::get (BinaryData::section_button_png, BinaryData::section_button_pngSize);
 
     for (auto* button : { &eqButton, &compButton })
     {
@@ -344,13 +345,13 @@ void QuorlinAudioProcessorEditor::setUpSwitches()
         button->onClick = [this] { saveUndoState(); };
     }
 
-    powerButton.picture = juce::ImageCache::getFromMemory (BinaryData::power_button_png, BinaryData::power_button_pngSize);
+    powerButton.picture = SharedPictures::get (BinaryData::power_button_png, BinaryData::power_button_pngSize);
     powerButton.setMouseCursor (juce::MouseCursor::PointingHandCursor);
     powerButton.setToggleState (false, juce::dontSendNotification);
     addAndMakeVisible (powerButton);
     powerButton.onClick = [this] { saveUndoState(); };
 
-    const auto typePicture = juce::ImageCache::getFromMemory (BinaryData::type_button_png, BinaryData::type_button_pngSize);
+    const auto typePicture = SharedPictures::get (BinaryData::type_button_png, BinaryData::type_button_pngSize);
 
     for (auto* button : { &typeAButton, &typeBButton, &typeCButton, &typeDButton })
     {
@@ -527,7 +528,7 @@ void QuorlinAudioProcessorEditor::paint (juce::Graphics& g)
                 juce::Justification::centred, true);
 
     g.setOpacity (1.0f);
-    backgroundImage = juce::ImageCache::getFromMemory (BinaryData::background_png, BinaryData::background_pngSize);
+    backgroundImage = SharedPictures::get (BinaryData::background_png, BinaryData::background_pngSize);
     drawArtwork (g, { 0, barHeight, getWidth(), getHeight() - barHeight });
 }
 
@@ -544,7 +545,9 @@ void QuorlinAudioProcessorEditor::drawArtwork (juce::Graphics& g, juce::Rectangl
 
     if (stretchedArtwork.getWidth() != width || stretchedArtwork.getHeight() != height)
     {
-        stretchedArtwork = juce::Image (juce::Image::RGB, width, height, false);
+        // Cleared first: the resampling leaves the last column partly uncovered, which would
+        // otherwise show whatever the memory held before.
+        stretchedArtwork = juce::Image (juce::Image::RGB, width, height, true);
         juce::Graphics stretched (stretchedArtwork);
         stretched.drawImage (backgroundImage, 0, 0, width, height, 0, 0, 1100, 790);
     }

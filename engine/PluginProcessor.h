@@ -3,6 +3,7 @@
 #include "BrassockCompEngine.h"
 #include "EnvelopeFollower.h"
 #include "TapeProcessor.h"
+#include "editor/SharedPictures.h"
 #include "presets/PresetBox.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -71,6 +72,11 @@ public:
     juce::ValueTree stateToLoad (const juce::ValueTree& tree) const;
 
     static constexpr const char* stateType = "VastrelV3";
+
+    /** The editor's pictures, shared by every instance: held from the start, so that they are
+        decoded in the background by the time an editor opens, and kept while the instance lives.
+    */
+    const std::shared_ptr<SharedPictures> editorPictures = SharedPictures::acquire();
 
     /** Latency reported for each oversampling choice. */
     static constexpr std::array<int, 4> oversamplingLatency { 0, 9, 11, 13 };

@@ -2,16 +2,24 @@
 #include "editor/KnobLookAndFeels.h"
 #include "editor/MeterComponent.h"
 #include "editor/PluginEditor.h"
+#include "editor/SharedPictures.h"
 
 #include <BinaryData.h>
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
+#include <set>
+#include <thread>
+
+#include <unistd.h>
 
 // One paint of a knob or meter into an image with the software renderer, at the editor's design
-// scale (r = 1) and at its largest (r = 1.5), in microseconds per paint; and the whole editor: a
-// full paint, and what one 33 ms period of an open editor costs while nothing changes.
+// scale (r = 1) and at its largest (r = 1.5), in microseconds per paint; the whole editor: a full
+// paint, and what one 33 ms period of an open editor costs while nothing changes; and how long a
+// host waits for the editor to open, with the memory its pictures take.
 
 namespace
 {
@@ -166,3 +174,129 @@ static void BM_EditorIdlePeriod (benchmark::State& state)
     }
 }
 BENCHMARK (BM_EditorIdlePeriod)->ArgName ("scale%")->Arg (75)->Arg (100)->Arg (150)->Unit (benchmark::kMicrosecond);
+
+namespace
+{
+    /** No instance holds the editor's pictures and the framework's cache keeps none, so that
+        the next editor finds nothing decoded.
+    */
+    void releaseEveryPicture()
+    {
+        if (SharedPictures::areHeld())
+            std::fprintf (stderr, "an instance still holds the editor's pictures\n");
+
+        juce::ImageCache::releaseUnusedImages();
+    }
+
+    /** From the host's createEditor to the end of the editor's first full paint, in seconds. */
+    double openAndPaint (QuorlinAudioProcessor& processor)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
+        juce::Image image (juce::Image::ARGB, editor->getWidth(), editor->getHeight(), true, juce::SoftwareImageType());
+        {
+            juce::Graphics g (image);
+            editor->paintEntireComponent (g, false);
+        }
+        const auto seconds = std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
+        benchmark::DoNotOptimize (image.getPixelData());
+        return seconds;
+    }
+
+    /** The process's resident memory, in megabytes. */
+    double residentMegabytes()
+    {
+        long pages = 0, resident = 0;
+
+        if (auto* statm = std::fopen ("/proc/self/statm", "r"))
+        {
+            if (std::fscanf (statm, "%ld %ld", &pages, &resident) != 2)
+                resident = 0;
+
+            std::fclose (statm);
+        }
+
+        return (double) resident * (double) sysconf (_SC_PAGESIZE) / 1.0e6;
+    }
+}
+
+// What a host's window waits for when it opens the editor: situation 0, right after the instance
+// is made (hosts that open the window on insert); 1, three seconds after; 2, again after it was
+// closed for fifteen seconds. Every run starts with no picture decoded in the process.
+static void BM_EditorOpening (benchmark::State& state)
+{
+    const auto situation = state.range (0);
+
+    for (auto _ : state)
+    {
+        releaseEveryPicture();
+        QuorlinAudioProcessor processor;
+        processor.setRateAndBufferSizeDetails (48000.0, 512);
+
+        if (situation == 1)
+            std::this_thread::sleep_for (std::chrono::seconds (3));
+
+        if (situation == 2)
+        {
+            openAndPaint (processor);
+            std::this_thread::sleep_for (std::chrono::seconds (15));
+        }
+
+        state.SetIterationTime (openAndPaint (processor));
+    }
+}
+BENCHMARK (BM_EditorOpening)->ArgName ("situation")->Arg (0)->Arg (1)->Arg (2)
+                            ->Iterations (1)->UseManualTime()->Unit (benchmark::kMillisecond);
+
+// The resident memory of the process with one and with eight instances, each having opened an
+// editor once, and the memory their decoded pictures take (one copy for all).
+static void BM_PictureMemory (benchmark::State& state)
+{
+    for (auto _ : state)
+    {
+        releaseEveryPicture();
+        std::vector<std::unique_ptr<QuorlinAudioProcessor>> instances;
+
+        for (int i = 0; i < state.range (0); ++i)
+        {
+            instances.push_back (std::make_unique<QuorlinAudioProcessor>());
+            openAndPaint (*instances.back());
+        }
+
+        instances.front()->editorPictures->waitUntilDecoded();
+        std::set<SharedPictures*> copies;
+
+        for (const auto& instance : instances)
+            copies.insert (instance->editorPictures.get());
+
+        state.counters["resident_MB"] = residentMegabytes();
+        state.counters["pictures_MB"] = (double) instances.front()->editorPictures->getDecodedSize() / 1.0e6;
+        state.counters["picture_copies"] = (double) copies.size();
+    }
+}
+BENCHMARK (BM_PictureMemory)->ArgName ("instances")->Arg (1)->Arg (8)->Iterations (1)->Unit (benchmark::kMillisecond);
+
+// Making an instance and preparing it, as a host inserts the plug-in: 0, the first instance of the
+// process, which starts decoding the editor's pictures in the background; 1, with another instance
+// holding them decoded already, as every instance was made before the pictures were shared.
+static void BM_InstanceMaking (benchmark::State& state)
+{
+    releaseEveryPicture();
+    std::unique_ptr<QuorlinAudioProcessor> holder;
+
+    if (state.range (0) == 1)
+    {
+        holder = std::make_unique<QuorlinAudioProcessor>();
+        holder->editorPictures->waitUntilDecoded();
+    }
+
+    for (auto _ : state)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        auto processor = std::make_unique<QuorlinAudioProcessor>();
+        processor->setRateAndBufferSizeDetails (48000.0, 512);
+        processor->prepareToPlay (48000.0, 512);
+        state.SetIterationTime (std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count());
+    }
+}
+BENCHMARK (BM_InstanceMaking)->ArgName ("pictures_held")->Arg (0)->Arg (1)->Iterations (5)->UseManualTime()->Unit (benchmark::kMillisecond);
