@@ -71,6 +71,21 @@ namespace
 
         juce::AudioPluginInstance& plugin()   { return *loaded.instance; }
 
+        /** The plug-in's editor in a window on the desktop, as a host shows it. */
+        std::unique_ptr<juce::AudioProcessorEditor> openEditorOnDesktop()
+        {
+            std::unique_ptr<juce::AudioProcessorEditor> editor (plugin().createEditorIfNeeded());
+
+            if (editor != nullptr)
+            {
+                editor->setTopLeftPosition (20, 20);
+                editor->addToDesktop (0);
+                editor->setVisible (true);
+            }
+
+            return editor;
+        }
+
         juce::AudioProcessorParameter* parameterWithVst3Id (juce::AudioPluginInstance& instance, std::uint32_t id)
         {
             for (auto* p : instance.getParameters())
@@ -292,12 +307,8 @@ TEST_F (HostedVastrel, EditorOpensOnTheDesktopResizesClosesAndOpensAgain)
     // The first opening has no settings file; the second opens at the size the first closed at.
     for (const auto& expected : { Opening { 825, 639 }, Opening { 1650, 1278 } })
     {
-        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin().createEditorIfNeeded());
+        auto editor = openEditorOnDesktop();
         ASSERT_NE (editor, nullptr);
-
-        editor->setTopLeftPosition (20, 20);
-        editor->addToDesktop (0);
-        editor->setVisible (true);
         runMessagesFor (300);
 
         EXPECT_EQ (editor->getWidth(), expected.width);
@@ -362,11 +373,8 @@ namespace
 TEST_F (HostedVastrel, PresetBrowserOfTheHostedEditorOpensAndClosesWithTheMouse)
 {
     settingsFileOfTheRun().deleteFile();
-    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin().createEditorIfNeeded());
+    auto editor = openEditorOnDesktop();
     ASSERT_NE (editor, nullptr);
-    editor->setTopLeftPosition (20, 20);
-    editor->addToDesktop (0);
-    editor->setVisible (true);
     runMessagesFor (500);
     ASSERT_EQ (editor->getWidth(), 825);
 
@@ -459,11 +467,8 @@ TEST_F (HostedVastrel, LoadsWithTheEditorOpenSendNoGestures)
     juce::MemoryBlock defaults;
     fresh.instance->getStateInformation (defaults);
 
-    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin().createEditorIfNeeded());
+    auto editor = openEditorOnDesktop();
     ASSERT_NE (editor, nullptr);
-    editor->setTopLeftPosition (20, 20);
-    editor->addToDesktop (0);
-    editor->setVisible (true);
     runMessagesFor (300);
     ASSERT_EQ (editor->getWidth(), 825);
 

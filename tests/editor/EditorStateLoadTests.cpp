@@ -81,22 +81,6 @@ namespace
 
             return on;
         }
-
-        /** A state block of a fresh processor with these settings. */
-        static juce::MemoryBlock stateWith (const std::vector<std::pair<const char*, float>>& settings)
-        {
-            QuorlinAudioProcessor source;
-
-            for (const auto& [id, plain] : settings)
-            {
-                auto* p = source.apvts->getParameter (id);
-                p->setValueNotifyingHost (p->convertTo0to1 (plain));
-            }
-
-            juce::MemoryBlock block;
-            source.getStateInformation (block);
-            return block;
-        }
     };
 }
 

@@ -103,21 +103,6 @@ namespace
             juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
     }
 
-    juce::MemoryBlock stateWith (const std::vector<std::pair<const char*, float>>& settings)
-    {
-        QuorlinAudioProcessor source;
-
-        for (const auto& [id, plain] : settings)
-        {
-            auto* p = source.apvts->getParameter (id);
-            p->setValueNotifyingHost (p->convertTo0to1 (plain));
-        }
-
-        juce::MemoryBlock block;
-        source.getStateInformation (block);
-        return block;
-    }
-
     void load (QuorlinAudioProcessor& processor, const juce::MemoryBlock& block)
     {
         processor.setStateInformation (block.getData(), (int) block.getSize());

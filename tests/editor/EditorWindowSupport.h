@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace EditorWindowSupport
 {
@@ -88,6 +90,22 @@ namespace EditorWindowSupport
 
             ASSERT_TRUE (*done);
         }
+    }
+
+    /** The state block of a fresh processor with these settings, in the parameters' own units. */
+    inline juce::MemoryBlock stateWith (const std::vector<std::pair<const char*, float>>& settings)
+    {
+        QuorlinAudioProcessor source;
+
+        for (const auto& [id, plain] : settings)
+        {
+            auto* p = source.apvts->getParameter (id);
+            p->setValueNotifyingHost (p->convertTo0to1 (plain));
+        }
+
+        juce::MemoryBlock block;
+        source.getStateInformation (block);
+        return block;
     }
 
     /** A fresh processor with an empty preset folder and no settings file; the editor is opened
