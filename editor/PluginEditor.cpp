@@ -528,7 +528,6 @@ void QuorlinAudioProcessorEditor::paint (juce::Graphics& g)
                 juce::Justification::centred, true);
 
     g.setOpacity (1.0f);
-    backgroundImage = SharedPictures::get (BinaryData::background_png, BinaryData::background_pngSize);
     drawArtwork (g, { 0, barHeight, getWidth(), getHeight() - barHeight });
 }
 
@@ -536,6 +535,9 @@ void QuorlinAudioProcessorEditor::paint (juce::Graphics& g)
 // work: it is stretched once per size and screen scale, and the copy is drawn unscaled.
 void QuorlinAudioProcessorEditor::drawArtwork (juce::Graphics& g, juce::Rectangle<int> area)
 {
+    if (! backgroundImage.isValid())
+        backgroundImage = SharedPictures::get (BinaryData::background_png, BinaryData::background_pngSize);
+
     if (area.isEmpty() || ! backgroundImage.isValid())
         return;
 
