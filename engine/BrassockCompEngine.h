@@ -169,6 +169,10 @@ public:
     void setAttack (float milliseconds) noexcept           { state->attackCoefficient = timeCoefficient (state->sampleRate, milliseconds); }
     void setRelease (float milliseconds) noexcept          { state->releaseCoefficient = timeCoefficient (state->sampleRate, milliseconds); }
 
+    /** Sets the coefficients themselves, for a caller that moves them gradually. */
+    void setAttackCoefficient (float coefficient) noexcept  { state->attackCoefficient = coefficient; }
+    void setReleaseCoefficient (float coefficient) noexcept { state->releaseCoefficient = coefficient; }
+
     void setInputGain (float newGain) noexcept             { state->inputGainSmoother.target = newGain; }
     void setOutputGain (float newGain) noexcept            { state->outputGainSmoother.target = newGain; }
     void setSideChainGain (float newGain) noexcept         { state->sideChainGainSmoother.target = newGain; }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "BrassockCompEngine.h"
+#include "BypassDelay.h"
+#include "Crossfade.h"
 #include "EnvelopeFollower.h"
+#include "Glide.h"
 #include "TapeProcessor.h"
 #include "editor/SharedPictures.h"
 #include "presets/PresetBox.h"
@@ -32,6 +35,12 @@ public:
     void releaseResources() override;
     void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
     using juce::AudioProcessor::processBlock;
+
+    /** The host's bypass: the input passes delayed by the reported latency, crossfaded from and to
+        the strip as the strip's own power switch does.
+    */
+    void processBlockBypassed (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+    using juce::AudioProcessor::processBlockBypassed;
 
     double getTailLengthSeconds() const override;
     bool acceptsMidi() const override;
@@ -109,17 +118,66 @@ public:
 
     TapeProcessor tapeProcessor;
 
-    /** Runs the selected tape stage over the buffer, crossfading within this block from the
-        stage that played last when the selection has changed.
+    /** Runs the selected tape stage over the buffer. When the selection changes, the stage that
+        played and the chosen one both run for one crossfade, which may span several blocks.
     */
     void processTapeStage (juce::AudioBuffer<float>& buffer);
 
 private:
-    void updateCompressorAndFilters (int oversamplingIndex);
-    void runLowCut (juce::AudioBuffer<float>& buffer, int numChannels) noexcept;
-    void runCompressor (juce::AudioBuffer<float>& buffer, int oversamplingIndex, bool compressorOn, int numChannels);
-    void runPeakBands (juce::AudioBuffer<float>& buffer, int numChannels) noexcept;
+    void processInPreparedChunks (juce::AudioBuffer<float>& buffer, bool hostBypassed);
+    void processChunk (juce::AudioBuffer<float>& buffer, bool hostBypassed);
+    void takeOversamplingChoice (int index, bool chainRuns);
+    void finishChainChanges (bool compressorOn, bool eqOn) noexcept;
+    void passBypassed (juce::AudioBuffer<float>& buffer) noexcept;
+    void updateSettings();
+    void updateDrive();
+    void updateCompressorSettings();
+    void pushCompressorSettings (BrassockCompEngine::Compressor::Fet<float>& fet, bool followGlides);
+    void applyDrive (juce::AudioBuffer<float>& buffer, bool compensation) noexcept;
+    void runLowCut (juce::AudioBuffer<float>& buffer, int numChannels, const float* eqWeights) noexcept;
+    void runCompressorPath (juce::AudioBuffer<float>& buffer, int numChannels);
+
+    /** The compressor settings that glide in a block, one value per host sample, or null. */
+    struct CompressorGlides
+    {
+        const float* threshold = nullptr;
+        const float* ratio = nullptr;
+        const float* saturation = nullptr;
+        const float* attack = nullptr;
+        const float* release = nullptr;
+
+        bool any() const noexcept;
+        void apply (BrassockCompEngine::Compressor::Fet<float>& fet, int sample) const noexcept;
+    };
+
+    void runCompressor (juce::AudioBuffer<float>& wet, juce::AudioBuffer<float>& dry,
+                        BrassockCompEngine::Compressor::Fet<float>& fet, int oversamplingIndex, bool compressorRuns,
+                        const float* onWeights, const CompressorGlides& glides, bool publishNeedle);
+    void runPeakBands (juce::AudioBuffer<float>& buffer, int numChannels, const float* eqWeights) noexcept;
     void updateOutputMeters (const juce::AudioBuffer<float>& buffer, int numChannels);
+
+    /** Per-sample curves of the changes under way in a block, one channel each. */
+    enum ChangeCurve
+    {
+        chainWeight, slotWeight, compressorWeight, eqWeight, oversamplingWeight, delayWeight,
+        thresholdValue, ratioValue, saturationValue, attackCoefficientValue, releaseCoefficientValue,
+        driveGainValue, driveCompensationValue, numChangeCurves
+    };
+
+    float* changeCurve (ChangeCurve curve) noexcept   { return changeCurves.getWritePointer ((int) curve); }
+
+    // Changes while the audio plays: continuous settings glide, switches crossfade between the
+    // old and the new path, and the bypass passes the input at the reported latency.
+    BypassDelay bypassDelay;
+    Crossfade chainFade, compressorFade, eqFade, oversamplingFade, delayFade;
+    int outgoingOversamplingIndex = 0;
+    BrassockCompEngine::Compressor::Fet<float> outgoingCompressor;
+    Glide driveGlide, thresholdGlide, lowCutGlide, lowGainGlide, midGainGlide, highGainGlide;
+    Glide ratioGlide, saturationGlide, attackGlide, releaseGlide;
+    juce::AudioBuffer<float> changeCurves, bypassInput, outgoingWet, outgoingDry;
+    int preparedBlockSize = 0;
+    bool takeSwitchesAtOnce = true, takeSettingsAtOnce = true;
+    bool driveGlideInBlock = false;
 
     std::atomic<float>* typeAPower = nullptr;
     std::atomic<float>* typeBPower = nullptr;

@@ -20,10 +20,12 @@ public:
         &tapeStages[5], &tapeStages[6], &tapeStages[7], &tapeStages[8], &tapeStages[9]
     };
 
-    int currentSlot = 0;
-    int previousSlot = 0;
+    int currentSlot = 0;     // the slot the channel-type switches choose
+    int previousSlot = 0;    // the slot a crossfade comes from; the playing slot when none is under way
+    int playingSlot = 0;     // the slot that plays, or that a crossfade goes to
 
     juce::AudioBuffer<float> crossfadeBuffer;
+    Crossfade slotFade;
 
     juce::dsp::ProcessorDuplicator<juce::dsp::IIR::Filter<float>, juce::dsp::IIR::Coefficients<float>> subsonicHighPass;
 };

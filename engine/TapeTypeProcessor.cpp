@@ -75,6 +75,10 @@ void TapeTypeProcessor::prepare (double newSampleRate, int blockSize)
 
     lastOversamplingIndex = oversamplingIndex;
     silentChannel.setSize (1, blockSize);
+    outgoingPath.setSize (2, blockSize);
+    fadeWeights.resize ((size_t) blockSize);
+    oversamplingFade.setLength (Crossfade::lengthFor (newSampleRate));
+    oversamplingFade.snapTo (true);
 
     for (auto& model : hysteresis)
         model.setSampleRate ((double) oversamplingFactor * newSampleRate);
@@ -100,11 +104,70 @@ void TapeTypeProcessor::setOversamplingIndex (int index) noexcept
     }
 }
 
+void TapeTypeProcessor::changeOversamplingIndex (int index) noexcept
+{
+    if (index == oversamplingIndex)
+        return;
+
+    if (fadeWeights.empty())
+    {
+        setOversamplingIndex (index);
+        return;
+    }
+
+    outgoingHysteresis = hysteresis;
+    outgoingOversamplingIndex = oversamplingIndex;
+
+    // The new path starts from silence rather than from whatever its filters held when last used.
+    oversamplers[(size_t) index]->reset();
+    setOversamplingIndex (index);
+    oversamplingFade.restart();
+}
+
 void TapeTypeProcessor::process (juce::AudioBuffer<float>& buffer) noexcept
 {
-    const auto numChannels = buffer.getNumChannels();
-
     buffer.applyGain (inputGain);
+
+    if (oversamplingFade.isMoving())
+    {
+        const auto numChannels = buffer.getNumChannels();
+        const auto numSamples = buffer.getNumSamples();
+        jassert (numSamples <= outgoingPath.getNumSamples());   // more than prepare() was told
+
+        juce::AudioBuffer<float> outgoing (outgoingPath.getArrayOfWritePointers(), numChannels, numSamples);
+
+        for (int ch = 0; ch < numChannels; ++ch)
+            outgoing.copyFrom (ch, 0, buffer, ch, 0, numSamples);
+
+        runModels (outgoing, outgoingOversamplingIndex, outgoingHysteresis);
+        runModels (buffer, oversamplingIndex, hysteresis);
+        oversamplingFade.fillWeights (fadeWeights.data(), numSamples);
+
+        for (int ch = 0; ch < numChannels; ++ch)
+        {
+            auto* samples = buffer.getWritePointer (ch);
+            const auto* old = outgoing.getReadPointer (ch);
+
+            for (int i = 0; i < numSamples; ++i)
+                samples[i] = Crossfade::blend (old[i], samples[i], fadeWeights[(size_t) i]);
+        }
+    }
+    else
+    {
+        runModels (buffer, oversamplingIndex, hysteresis);
+    }
+
+    juce::dsp::AudioBlock<float> block (buffer);
+    juce::dsp::ProcessContextReplacing<float> context (block);
+    lowShelf.process (context);
+    convolution.process (context);
+
+    buffer.applyGain (outputGain);
+}
+
+void TapeTypeProcessor::runModels (juce::AudioBuffer<float>& buffer, int index, std::array<HysteresisProcessing, 2>& models) noexcept
+{
+    const auto numChannels = buffer.getNumChannels();
 
     // The oversamplers are built for two channels and expect blocks of two: a mono buffer goes
     // through with a silent partner channel, which no model processes.
@@ -118,24 +181,24 @@ void TapeTypeProcessor::process (juce::AudioBuffer<float>& buffer) noexcept
     }
 
     juce::dsp::AudioBlock<float> oversamplerBlock (channels, 2, numSamples);
-    auto& oversampler = *oversamplers[(size_t) oversamplingIndex];
+    auto& oversampler = *oversamplers[(size_t) index];
     auto upsampled = oversampler.processSamplesUp (oversamplerBlock);
 
     // An oversampler that was never prepared hands back an empty block, and the model is skipped.
     const auto modelChannels = juce::jmin ((size_t) numChannels, upsampled.getNumChannels());
     const auto modelSamples = upsampled.getNumSamples();
 
-    if (modelChannels == 2 && TwoLaneHysteresis::canRunTogether (hysteresis[0], hysteresis[1]))
+    if (modelChannels == 2 && TwoLaneHysteresis::canRunTogether (models[0], models[1]))
     {
-        TwoLaneHysteresis (hysteresis[0], hysteresis[1]).process (upsampled.getChannelPointer (0),
-                                                                 upsampled.getChannelPointer (1),
-                                                                 modelSamples);
+        TwoLaneHysteresis (models[0], models[1]).process (upsampled.getChannelPointer (0),
+                                                         upsampled.getChannelPointer (1),
+                                                         modelSamples);
     }
     else
     {
         for (size_t ch = 0; ch < modelChannels; ++ch)
         {
-            auto& model = hysteresis[ch];
+            auto& model = models[ch];
             auto* samples = upsampled.getChannelPointer (ch);
 
             for (size_t i = 0; i < modelSamples; ++i)
@@ -144,11 +207,4 @@ void TapeTypeProcessor::process (juce::AudioBuffer<float>& buffer) noexcept
     }
 
     oversampler.processSamplesDown (oversamplerBlock);
-
-    juce::dsp::AudioBlock<float> block (buffer);
-    juce::dsp::ProcessContextReplacing<float> context (block);
-    lowShelf.process (context);
-    convolution.process (context);
-
-    buffer.applyGain (outputGain);
 }

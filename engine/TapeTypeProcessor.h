@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Crossfade.h"
 #include "HysteresisProcessing.h"
 
 #include <juce_dsp/juce_dsp.h>
 
 #include <array>
 #include <memory>
+#include <vector>
 
 /** The tape model of a tape stage. */
 enum TapeType : int { tape0 = 0, tape1 = 1, tape2 = 2, tape3 = 3, tape4 = 4 };
@@ -32,8 +34,19 @@ public:
     /** Readies the stage for a host rate and maximum block size. The models' state is kept. */
     void prepare (double sampleRate, int blockSize);
 
-    /** Takes the oversampling choice (0 to 3, factors 1 to 8) for the next blocks. */
+    /** Takes the oversampling choice (0 to 3, factors 1 to 8) for the next blocks, at once. */
     void setOversamplingIndex (int index) noexcept;
+
+    /** Takes a new oversampling choice with a crossfade: for the length of one fade the models go
+        on at the old rate beside the new one, each behind its own oversampler.
+    */
+    void changeOversamplingIndex (int index) noexcept;
+
+    /** Whether a crossfade between two oversampling choices is under way. */
+    bool isChangingOversampling() const noexcept   { return oversamplingFade.isMoving(); }
+
+    /** Ends a crossfade between two oversampling choices at once, dropping the old one. */
+    void finishOversamplingChange() noexcept       { oversamplingFade.snapTo (true); }
 
     /** Processes one or two channels in place, at most the prepared block size. */
     void process (juce::AudioBuffer<float>& buffer) noexcept;
@@ -55,7 +68,16 @@ public:
     float shelfGain = 1.0f;
 
 private:
+    void runModels (juce::AudioBuffer<float>& buffer, int index, std::array<HysteresisProcessing, 2>& models) noexcept;
+
     juce::AudioBuffer<float> silentChannel;
+
+    // The way out of an oversampling change: the models as they were, at the old rate.
+    std::array<HysteresisProcessing, 2> outgoingHysteresis;
+    int outgoingOversamplingIndex = 0;
+    juce::AudioBuffer<float> outgoingPath;
+    Crossfade oversamplingFade;
+    std::vector<float> fadeWeights;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TapeTypeProcessor)
 };

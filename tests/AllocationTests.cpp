@@ -89,15 +89,21 @@ namespace
     constexpr double hostRate = 48000.0;
     constexpr int blockSize = 512;
 
-    int allocationsWhileProcessing (QuorlinAudioProcessor& processor, int numChannels, int numBlocks)
+    int allocationsWhileProcessing (QuorlinAudioProcessor& processor, int numChannels, int numBlocks,
+                                    bool hostBypassed = false, int numSamples = blockSize)
     {
-        auto buffer = TestSupport::makeSine (numChannels, blockSize, hostRate, 440.0, 0.5f);
+        auto buffer = TestSupport::makeSine (numChannels, numSamples, hostRate, 440.0, 0.5f);
         juce::MidiBuffer midi;
 
         AllocationWatch watch;
 
         for (int b = 0; b < numBlocks; ++b)
-            processor.processBlock (buffer, midi);
+        {
+            if (hostBypassed)
+                processor.processBlockBypassed (buffer, midi);
+            else
+                processor.processBlock (buffer, midi);
+        }
 
         return watch.count();
     }
@@ -145,6 +151,19 @@ TEST (RealTimeSafety, ProcessBlockNeverAllocates)
         setParameter (processor, "EqP power", 0.0f);
         setParameter (processor, "ComP power", 0.0f);
         EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 2), 0) << "sections off";
+
+        // Every setting gliding and every switch crossfading at once, oversampling included.
+        setParameter (processor, "EqP power", 1.0f);
+        setParameter (processor, "ComP power", 1.0f);
+        setParameter (processor, "os", 3.0f);
+
+        for (const auto* id : { "knob1", "knob2", "knob3", "knob4", "knob5", "knob6", "knob7", "knob8", "knob9", "knob10", "knob11" })
+            setParameter (processor, id, processor.apvts->getParameterRange (id).end);
+
+        EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 3), 0) << "everything moving";
+
+        EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 3, true), 0) << "host bypass";
+        EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 2, false, 3 * blockSize + 7), 0) << "longer blocks than announced";
     }
 }
 

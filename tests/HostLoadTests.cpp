@@ -297,6 +297,75 @@ namespace
     }
 }
 
+TEST_F (HostedVastrel, PowerOffAndTheHostBypassPassTheInputAtTheReportedLatency)
+{
+    struct Case { const char* name; bool hostBypass; };
+    const Case cases[] = { { "power switch", false }, { "host bypass", true } };
+
+    for (const auto& c : cases)
+    {
+        for (int index = 0; index < 4; ++index)
+        {
+            SCOPED_TRACE (juce::String (c.name) + ", os " + juce::String (index));
+            auto loadedHere = VastrelHost::loadPlugin (VastrelHost::builtBundle(), sampleRate, blockSize);
+            ASSERT_NE (loadedHere.instance, nullptr) << loadedHere.error;
+            auto& instance = *loadedHere.instance;
+
+            parameterFor (instance, "os").setValueNotifyingHost ((float) index / 3.0f);
+            instance.prepareToPlay (sampleRate, blockSize);
+
+            juce::MidiBuffer midi;
+            int position = 0;
+
+            const auto runBlocks = [&] (int numBlocks, juce::AudioBuffer<float>* input, juce::AudioBuffer<float>* output)
+            {
+                for (int b = 0; b < numBlocks; ++b, position += blockSize)
+                {
+                    juce::AudioBuffer<float> block (2, blockSize);
+
+                    for (int ch = 0; ch < 2; ++ch)
+                        for (int i = 0; i < blockSize; ++i)
+                            block.setSample (ch, i, 0.3f * (float) std::sin (0.0251 * (position + i) + ch));
+
+                    if (input != nullptr)
+                        input->makeCopyOf (block);
+
+                    instance.processBlock (block, midi);
+
+                    if (output != nullptr)
+                        output->makeCopyOf (block);
+                }
+            };
+
+            runBlocks (8, nullptr, nullptr);
+
+            if (c.hostBypass)
+                instance.getBypassParameter()->setValueNotifyingHost (1.0f);
+            else
+                parameterFor (instance, "poweR power").setValueNotifyingHost (0.0f);
+
+            // 20 ms of crossfade, then the latency as the host has it.
+            runBlocks (4, nullptr, nullptr);
+            runMessagesFor (100);
+            const auto latency = instance.getLatencySamples();
+            const int latencies[] = { 0, 9, 11, 13 };
+            EXPECT_EQ (latency, latencies[index]);
+
+            juce::AudioBuffer<float> previousInput, input, output;
+            runBlocks (1, &previousInput, nullptr);
+            runBlocks (1, &input, &output);
+
+            for (int ch = 0; ch < 2; ++ch)
+                for (int i = 0; i < blockSize; ++i)
+                    ASSERT_EQ (output.getSample (ch, i), i >= latency ? input.getSample (ch, i - latency)
+                                                                      : previousInput.getSample (ch, blockSize + i - latency))
+                        << "channel " << ch << ", sample " << i;
+
+            instance.releaseResources();
+        }
+    }
+}
+
 TEST_F (HostedVastrel, EditorOpensOnTheDesktopResizesClosesAndOpensAgain)
 {
     settingsFileOfTheRun().deleteFile();

@@ -30,26 +30,37 @@ namespace
     };
 }
 
-TEST_F (SignalChain, PowerOffPassesAudioUntouchedAndFreezesTheMeters)
+TEST_F (SignalChain, PowerOffPassesTheInputAtTheLatencyAndFreezesTheMeters)
 {
     for (int b = 0; b < 4; ++b)
+        processSine (b * blockSize);
+
+    setParameter (processor, "poweR power", 0.0f);
+    setParameter (processor, "os", 2.0f);
+
+    // The strip crossfades to the bypass within 20 ms (960 samples), so from the third block on
+    // only the delayed input is heard.
+    for (int b = 4; b < 6; ++b)
         processSine (b * blockSize);
 
     const auto needle = processor.gainReductionNeedle.load();
     const auto levelLeft = processor.outputLevelLeft.level.load();
     const auto levelRight = processor.outputLevelRight.level.load();
     ASSERT_GT (levelLeft, 0.0f);
+    ASSERT_EQ (processor.getLatencySamples(), 11);
 
-    setParameter (processor, "poweR power", 0.0f);
-    setParameter (processor, "os", 2.0f);
+    const auto input = TestSupport::makeSine (2, 2 * blockSize, hostRate, 440.0, 0.25f, 6 * blockSize);
+    auto output = input;
 
-    const auto input = TestSupport::makeSine (2, blockSize, hostRate, 440.0, 0.25f);
-    auto buffer = input;
-    TestSupport::processBlock (processor, buffer);
+    for (int b = 0; b < 2; ++b)
+    {
+        juce::AudioBuffer<float> block (output.getArrayOfWritePointers(), 2, b * blockSize, blockSize);
+        TestSupport::processBlock (processor, block);
+    }
 
     for (int ch = 0; ch < 2; ++ch)
-        for (int i = 0; i < blockSize; ++i)
-            ASSERT_EQ (buffer.getSample (ch, i), input.getSample (ch, i));
+        for (int i = 11; i < 2 * blockSize; ++i)
+            ASSERT_EQ (output.getSample (ch, i), input.getSample (ch, i - 11)) << ch << " " << i;
 
     EXPECT_EQ (processor.gainReductionNeedle.load(), needle);
     EXPECT_EQ (processor.outputLevelLeft.level.load(), levelLeft);
@@ -77,51 +88,88 @@ TEST_F (SignalChain, LastChannelTypeSwitchOnWins)
         setParameter (processor, "TypeB power", c.b ? 1.0f : 0.0f);
         setParameter (processor, "TypeC power", c.c ? 1.0f : 0.0f);
         setParameter (processor, "TypeD power", c.d ? 1.0f : 0.0f);
-        processSine();
+
+        // Long enough for the crossfade of 20 ms to end.
+        for (int b = 0; b < 3; ++b)
+            processSine (b * blockSize);
 
         EXPECT_EQ (processor.tapeProcessor.currentSlot, c.slot) << c.a << c.b << c.c << c.d;
+        EXPECT_EQ (processor.tapeProcessor.playingSlot, c.slot);
         EXPECT_EQ (processor.tapeProcessor.previousSlot, c.slot);
     }
 }
 
-TEST_F (SignalChain, ChannelTypeChangeCrossfadesWithinOneBlock)
+TEST (ChannelTypeCrossfade, MixesTheTwoStagesOver20msAtAnyBlockSize)
 {
-    // Two stages of the same slots, fresh like the processor's, run separately as the reference.
-    TapeTypeProcessor typeA (tape0, speed0), typeB (tape0, speed1);
-    ASSERT_TRUE (TestSupport::prepareLoaded (typeA, hostRate, blockSize));
-    ASSERT_TRUE (TestSupport::prepareLoaded (typeB, hostRate, blockSize));
+    constexpr int fadeLength = 960;   // 20 ms at 48 kHz
 
-    auto& tape = processor.tapeProcessor;
-    tape.currentSlot = tapeSlot (tape0, speed1);
-    ASSERT_EQ (tape.previousSlot, 0);
-
-    const auto input = TestSupport::makeSine (2, blockSize, hostRate, 330.0, 0.6f);
-    auto fromA = input, fromB = input, mixed = input;
-    typeA.process (fromA);
-    typeB.process (fromB);
-    processor.processTapeStage (mixed);
-
-    for (int ch = 0; ch < 2; ++ch)
+    for (const auto size : { 64, 512, 333 })
     {
-        for (int i = 0; i < blockSize; ++i)
+        SCOPED_TRACE (size);
+        QuorlinAudioProcessor processor;
+        ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, size));
+
+        // Two stages of the same slots, fresh like the processor's, run separately as the reference.
+        TapeTypeProcessor typeA (tape0, speed0), typeB (tape0, speed1);
+        ASSERT_TRUE (TestSupport::prepareLoaded (typeA, hostRate, size));
+        ASSERT_TRUE (TestSupport::prepareLoaded (typeB, hostRate, size));
+
+        auto& tape = processor.tapeProcessor;
+        tape.currentSlot = tapeSlot (tape0, speed1);
+        float lastWeight = 0.0f;
+
+        for (int start = 0; start < fadeLength + 2 * size; start += size)
         {
-            const auto w = (float) i / (float) blockSize;
-            const auto expected = w * fromB.getSample (ch, i) + (1.0f - w) * fromA.getSample (ch, i);
-            ASSERT_NEAR (mixed.getSample (ch, i), expected, 1.0e-5f * (1.0f + std::abs (expected))) << ch << " " << i;
+            const auto input = TestSupport::makeSine (2, size, hostRate, 330.0, 0.6f, start);
+            auto fromA = input, fromB = input, mixed = input;
+            typeA.process (fromA);
+            typeB.process (fromB);
+            processor.processTapeStage (mixed);
+
+            for (int i = 0; i < size; ++i)
+            {
+                const auto n = start + i;
+                const auto a = fromA.getSample (0, i), b = fromB.getSample (0, i), out = mixed.getSample (0, i);
+
+                if (n >= fadeLength)
+                {
+                    ASSERT_EQ (out, b) << n;
+                    ASSERT_EQ (mixed.getSample (1, i), fromB.getSample (1, i)) << n;
+                    continue;
+                }
+
+                // The weight of the new stage, read back from the mix, rises steadily from 0 to 1
+                // along an S-curve about the straight line.
+                if (std::abs (b - a) > 0.05f)
+                {
+                    const auto weight = (out - a) / (b - a);
+                    ASSERT_GE (weight, lastWeight - 1.0e-3f) << n;
+                    ASSERT_GE (weight, -1.0e-3f) << n;
+                    ASSERT_LE (weight, 1.0f + 1.0e-3f) << n;
+                    ASSERT_NEAR (weight, (float) (n + 1) / fadeLength, 0.16f) << n;
+                    lastWeight = weight;
+                }
+            }
         }
+
+        EXPECT_EQ (tape.previousSlot, 5);
+        EXPECT_EQ (tape.playingSlot, 5);
     }
+}
 
-    EXPECT_EQ (tape.previousSlot, 5);
+TEST (ChannelTypeCrossfade, TheFirstBlockAfterPreparationPlaysTheChosenTypeAlone)
+{
+    QuorlinAudioProcessor processor;
+    setParameter (processor, "TypeA power", 0.0f);
+    setParameter (processor, "TypeD power", 1.0f);
+    ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, blockSize));
 
-    // The next block is type B alone.
-    auto next = TestSupport::makeSine (2, blockSize, hostRate, 330.0, 0.6f, blockSize);
-    auto nextB = next;
-    typeB.process (nextB);
-    processor.processTapeStage (next);
+    auto buffer = TestSupport::makeSine (2, blockSize, hostRate, 440.0, 0.25f);
+    TestSupport::processBlock (processor, buffer);
 
-    for (int ch = 0; ch < 2; ++ch)
-        for (int i = 0; i < blockSize; ++i)
-            ASSERT_EQ (next.getSample (ch, i), nextB.getSample (ch, i));
+    EXPECT_EQ (processor.tapeProcessor.playingSlot, 6);
+    EXPECT_EQ (processor.tapeProcessor.previousSlot, 6);
+    EXPECT_EQ (processor.tapeProcessor.tapeStages[0].hysteresis[0].prevM, 0.0);   // type A never ran
 }
 
 TEST_F (SignalChain, PerBlockSettingsFollowTheKnobs)
@@ -138,16 +186,20 @@ TEST_F (SignalChain, PerBlockSettingsFollowTheKnobs)
     EXPECT_EQ (processor.wetGain.getGainLinear(), 1.0f);
     EXPECT_EQ (processor.dryGain.getGainLinear(), 0.0f);
 
-    // 2x: the compressor drive offset moves from -5 to -3 dB.
+    // Oversampled, the compressor's drive and make-up stay as they are, so its level below the
+    // threshold does not depend on the oversampling.
     setParameter (processor, "os", 1.0f);
     processSine();
-    EXPECT_NEAR (compressorState().inputGainSmoother.target, 0.70794576f, 1.0e-6f);
-    EXPECT_NEAR (compressorState().outputGainSmoother.target, 1.2882495f, 1.0e-6f);
+    EXPECT_NEAR (compressorState().inputGainSmoother.target, 0.56234133f, 1.0e-6f);
+    EXPECT_NEAR (compressorState().outputGainSmoother.target, 1.4125376f, 1.0e-6f);
 
     setParameter (processor, "knob1", 6.0f);
     setParameter (processor, "knob7", 25.0f);
     setParameter (processor, "knob8", 0.0f);
-    processSine();
+
+    // The drive glides to its new value before its gains take it.
+    for (int b = 0; b < 12; ++b)
+        processSine (b * blockSize);
     EXPECT_NEAR (processor.driveGain.getGainLinear(), 1.9952623f, 1.0e-6f);
     EXPECT_NEAR (processor.driveCompensation.getGainLinear(), 0.5011872f, 1.0e-6f);
     EXPECT_NEAR (processor.wetGain.getGainLinear(), 0.25f, 1.0e-6f);
@@ -161,10 +213,17 @@ TEST_F (SignalChain, SteppedCompressorKnobsPickFromTheirTables)
 
     const Case ratios[] = { { 1, 2, 0 }, { 2, 4, 0 }, { 3, 8, 0 }, { 4, 20, 0 }, { 5, 16, 1 } };
 
+    // Each setting glides to its step within 0.1 s, and then stands exactly on it.
+    const auto processLongEnough = [this]
+    {
+        for (int b = 0; b < 12; ++b)
+            processSine (b * blockSize);
+    };
+
     for (const auto& c : ratios)
     {
         setParameter (processor, "knob9", c.ratioKnob);
-        processSine();
+        processLongEnough();
         EXPECT_EQ (compressorState().ratioSmoother.target, c.ratio) << c.ratioKnob;
         EXPECT_EQ (compressorState().saturationAmount, c.saturation) << c.ratioKnob;
     }
@@ -182,7 +241,7 @@ TEST_F (SignalChain, SteppedCompressorKnobsPickFromTheirTables)
     {
         setParameter (processor, "knob10", t.knob);
         setParameter (processor, "knob11", t.knob);
-        processSine();
+        processLongEnough();
         EXPECT_NEAR (compressorState().attackCoefficient, t.attack, 1.0e-6f) << t.knob;
         EXPECT_NEAR (compressorState().releaseCoefficient, t.release, 1.0e-9f) << t.knob;
     }
@@ -238,6 +297,10 @@ TEST_F (SignalChain, OversamplingChangeReportsLatencyInThatBlock)
         processSine();
         EXPECT_EQ (processor.getLatencySamples(), expected[index]) << index;
         EXPECT_EQ (processor.tapeProcessor.tapeStages[0].oversamplingFactor, 1 << index);
+
+        // The crossfade between the two choices ends before the next change.
+        processSine();
+        processSine();
     }
 
     setParameter (processor, "os", 3.0f);
@@ -247,6 +310,24 @@ TEST_F (SignalChain, OversamplingChangeReportsLatencyInThatBlock)
 
     processor.prepareToPlay (hostRate, blockSize);
     EXPECT_EQ (processor.getLatencySamples(), 13);
+}
+
+TEST_F (SignalChain, OversamplingChangeDuringACrossfadeWaitsForItsEnd)
+{
+    setParameter (processor, "os", 1.0f);
+    processSine (0, 0.25f, 480);
+    EXPECT_EQ (processor.getLatencySamples(), 9);
+
+    // 10 ms into the crossfade to 2x, 8x is chosen: it takes over when the 20 ms are up.
+    setParameter (processor, "os", 3.0f);
+    processSine (480, 0.25f, 400);
+    EXPECT_EQ (processor.getLatencySamples(), 9);
+    EXPECT_EQ (processor.tapeProcessor.tapeStages[0].oversamplingFactor, 2);
+
+    processSine (880, 0.25f, 80);
+    processSine (960, 0.25f, 64);
+    EXPECT_EQ (processor.getLatencySamples(), 13);
+    EXPECT_EQ (processor.tapeProcessor.tapeStages[0].oversamplingFactor, 8);
 }
 
 TEST_F (SignalChain, StateCarriesOverOversamplingChangesAndPreparation)
@@ -341,15 +422,23 @@ TEST (EnvelopeFollowerTest, JumpsUpAndFallsToOnePercentInAbout460ms)
     EXPECT_NEAR (value, 0.01f, 0.0006f);
 }
 
-TEST_F (SignalChain, EmptyBlockUsesUpAPendingCrossfade)
+TEST_F (SignalChain, EmptyBlockLeavesACrossfadeWhereItIs)
 {
+    processSine();
     setParameter (processor, "TypeA power", 0.0f);
     setParameter (processor, "TypeD power", 1.0f);
 
     juce::AudioBuffer<float> empty (2, 0);
     TestSupport::processBlock (processor, empty);
-
     EXPECT_EQ (processor.tapeProcessor.currentSlot, 6);
+    EXPECT_EQ (processor.tapeProcessor.playingSlot, 0);
+
+    processSine (blockSize, 0.25f, 480);
+    EXPECT_EQ (processor.tapeProcessor.playingSlot, 6);
+    EXPECT_EQ (processor.tapeProcessor.previousSlot, 0);
+
+    TestSupport::processBlock (processor, empty);
+    processSine (blockSize + 480, 0.25f, 480);
     EXPECT_EQ (processor.tapeProcessor.previousSlot, 6);
 }
 
@@ -392,5 +481,144 @@ TEST (SignalChainDefaults, SineComesOutCleanAtEveryRateAndOversampling)
             EXPECT_GT (peak, juce::Decibels::decibelsToGain (-40.0f));
             EXPECT_LT (peak, 1.0f);
         }
+    }
+}
+
+// Oversampling changes aliasing, not the compressor: its times and its level are those of the
+// knobs at every oversampling choice.
+TEST (OversampledCompressor, RunsWithTheTimesOfTheRateItRunsAt)
+{
+    for (int index = 0; index < 4; ++index)
+    {
+        SCOPED_TRACE (index);
+        QuorlinAudioProcessor processor;
+        setParameter (processor, "os", (float) index);
+        ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, blockSize));
+
+        auto buffer = TestSupport::makeSine (2, blockSize, hostRate, 440.0, 0.25f);
+        TestSupport::processBlock (processor, buffer);
+
+        // Attack knob 1 is 0.95 ms: 1 - exp(ln 0.01 / (rate * 0.95 ms)).
+        const auto rate = hostRate * (1 << index);
+        const auto& state = processor.compressor.getState();
+        EXPECT_EQ (state.sampleRate, (float) rate);
+        EXPECT_NEAR (state.attackCoefficient, 1.0 - std::exp (std::log (0.01) / (rate * 0.95e-3)), 1.0e-6);
+        EXPECT_NEAR (state.inputGainSmoother.coefficient, 1.0 - std::exp (std::log (0.01) / (rate * 20.0e-3)), 1.0e-7);
+    }
+
+    // A change of oversampling while playing takes the new rate with it.
+    QuorlinAudioProcessor processor;
+    ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, blockSize));
+    setParameter (processor, "os", 3.0f);
+
+    for (int b = 0; b < 12; ++b)
+    {
+        auto buffer = TestSupport::makeSine (2, blockSize, hostRate, 440.0, 0.25f, b * blockSize);
+        TestSupport::processBlock (processor, buffer);
+    }
+
+    EXPECT_EQ (processor.compressor.getState().sampleRate, (float) (8.0 * hostRate));
+    const auto release = 1.0 - std::exp (std::log (0.01) / (8.0 * hostRate * 925.0e-3));
+    EXPECT_NEAR (processor.compressor.getState().releaseCoefficient, release, 0.01 * release);   // 1 - exp in single precision
+}
+
+TEST (OversampledCompressor, AttackAndReleaseTakeTheSameTimeAtEveryRate)
+{
+    struct Timing { int attack63 = -1, release63 = -1; };
+
+    // The compressor as the processor sets it up for an oversampling choice (attack 0.95 ms,
+    // release 400 ms, ratio 4), then run as the processor runs it: once per oversampled sample, on
+    // a level held for all the oversampled samples of a host sample.
+    const auto measure = [] (int index)
+    {
+        QuorlinAudioProcessor processor;
+        setParameter (processor, "os", (float) index);
+        setParameter (processor, "knob9", 2.0f);
+        setParameter (processor, "knob11", 4.0f);
+
+        Timing timing;
+
+        if (! TestSupport::prepareLoaded (processor, hostRate, blockSize))
+            return timing;
+
+        auto buffer = TestSupport::makeSine (2, blockSize, hostRate, 440.0, 0.25f);
+        TestSupport::processBlock (processor, buffer);
+
+        BrassockCompEngine::Compressor::Fet<float> fet;
+        auto& state = fet.getState();
+        state = processor.compressor.getState();
+        state.gainReduction = 0.0f;
+        state.ratioSmoother = { 4.0f, 4.0f, state.ratioSmoother.coefficient, 4.0f };
+
+        for (auto* gain : { &state.inputGainSmoother, &state.outputGainSmoother })
+            *gain = { 1.0f, 1.0f, gain->coefficient, 1.0f };
+
+        // -14 dBFS asks for no reduction; 10 dB more asks for (-4 + 12) * 0.75 = 6 dB.
+        const auto quiet = std::pow (10.0f, -14.0f / 20.0f), loud = std::pow (10.0f, -4.0f / 20.0f);
+        constexpr int stepAt = 1000, backAt = 20000;
+
+        for (int n = 0; n < 40000; ++n)
+        {
+            for (int k = 0; k < (1 << index); ++k)
+            {
+                auto left = n >= stepAt && n < backAt ? loud : quiet, right = left;
+                fet.processStereo (left, right, 0.0f);
+            }
+
+            if (n >= stepAt && n < backAt && timing.attack63 < 0 && state.gainReduction >= 0.632f * 6.0f)
+                timing.attack63 = n - stepAt;
+
+            if (n >= backAt && timing.release63 < 0 && state.gainReduction <= 0.368f * 6.0f)
+                timing.release63 = n - backAt;
+        }
+
+        return timing;
+    };
+
+    // A one-pole step with coefficient c reaches 63 % after ln 0.368 / ln (1 - c) steps: with
+    // 99 % in 0.95 ms and in 400 ms at 48 kHz, 9.9 and 4169 host samples.
+    for (int index = 0; index < 4; ++index)
+    {
+        SCOPED_TRACE (index);
+        const auto timing = measure (index);
+        EXPECT_NEAR (timing.attack63, 9.9, 1.0);
+        EXPECT_NEAR (timing.release63, 4169.0, 42.0);
+    }
+}
+
+TEST (OversampledCompressor, LevelBelowTheThresholdIsTheSameAtEveryOversampling)
+{
+    // A 1 kHz sine at -36 dBFS is far below the threshold: switching the compressor on only adds its
+    // input and output gains, -5 dB and 1 - 0.4 * -5 = +3 dB at the threshold knob's 0.
+    const auto rmsDb = [] (int index, bool compressorOn)
+    {
+        QuorlinAudioProcessor processor;
+        setParameter (processor, "os", (float) index);
+        setParameter (processor, "ComP power", compressorOn ? 1.0f : 0.0f);
+
+        if (! TestSupport::prepareLoaded (processor, hostRate, blockSize))
+            return 0.0;
+
+        const auto amplitude = std::pow (10.0f, -36.0f / 20.0f);
+        double sum = 0.0;
+        int count = 0;
+
+        for (int b = 0; b < 60; ++b)
+        {
+            auto buffer = TestSupport::makeSine (2, blockSize, hostRate, 1000.0, amplitude, b * blockSize);
+            TestSupport::processBlock (processor, buffer);
+
+            if (b >= 30)
+                for (int i = 0; i < blockSize; ++i, ++count)
+                    sum += (double) buffer.getSample (0, i) * buffer.getSample (0, i);
+        }
+
+        return 10.0 * std::log10 (sum / count);
+    };
+
+    for (int index = 0; index < 4; ++index)
+    {
+        SCOPED_TRACE (index);
+        EXPECT_NEAR (rmsDb (index, true) - rmsDb (index, false), -2.0, 0.1);
     }
 }
