@@ -123,3 +123,40 @@ static void BM_HysteresisTwoLanes (benchmark::State& state)
     reportRealTime (state);
 }
 BENCHMARK (BM_HysteresisTwoLanes)->ArgName ("os")->DenseRange (0, 3);
+
+// The same, with every continuous setting moved in every block, as a host's automation of all of
+// them at once would: what gliding settings and per-sample filter coefficients cost at most.
+static void BM_ProcessorWithEverySettingMoving (benchmark::State& state)
+{
+    const auto index = (int) state.range (0);
+
+    QuorlinAudioProcessor processor;
+    TestSupport::setParameter (processor, "os", (float) index);
+    if (! TestSupport::prepareLoaded (processor, hostRate, hostBlockSize))
+    {
+        state.SkipWithError ("impulse responses never loaded");
+        return;
+    }
+
+    const auto signal = TestSupport::makeSine (2, hostBlockSize, hostRate, 440.0,
+                                               juce::Decibels::decibelsToGain (-12.0f));
+    juce::AudioBuffer<float> buffer (2, hostBlockSize);
+    juce::MidiBuffer midi;
+    const char* const moving[] = { "knob1", "knob2", "knob3", "knob4", "knob5", "knob6", "knob7", "knob8" };
+    bool up = false;
+
+    for (auto _ : state)
+    {
+        up = ! up;
+
+        for (const auto* id : moving)
+            processor.apvts->getParameter (id)->setValueNotifyingHost (up ? 0.6f : 0.4f);
+
+        buffer.makeCopyOf (signal, true);
+        processor.processBlock (buffer, midi);
+        benchmark::DoNotOptimize (buffer.getReadPointer (0));
+    }
+
+    reportRealTime (state);
+}
+BENCHMARK (BM_ProcessorWithEverySettingMoving)->ArgName ("os")->DenseRange (0, 3);
