@@ -570,6 +570,8 @@ void QuorlinAudioProcessorEditor::timerCallback()
         bypassOverlayShown = shown;
         repaint();
     }
+
+    refreshIdleLine();
 }
 
 void QuorlinAudioProcessorEditor::paintOverChildren (juce::Graphics& g)
@@ -620,6 +622,14 @@ void QuorlinAudioProcessorEditor::updateTooltip (const juce::String& text)
     if (! showTooltips)
         return;
 
+    idleLineShown = text.isEmpty();
+
+    if (idleLineShown)
+    {
+        idleLineSampleRate = audioProcessor.getSampleRate();
+        idleLineOversampling = juce::roundToInt (audioProcessor.apvts->getRawParameterValue ("os")->load());
+    }
+
     infoLabel.setText (text.isNotEmpty() ? text : idleInfoText(), juce::dontSendNotification);
 }
 
@@ -629,9 +639,20 @@ juce::String QuorlinAudioProcessorEditor::idleInfoText() const
          + " | Oversampling: " + oversamplingText (audioProcessor.apvts->getRawParameterValue ("os")->load());
 }
 
+// A choice picked in the box's menu, or a new rate from the host, comes with no pointer
+// crossing a control, so the poll keeps the idle line up to date while it shows.
+void QuorlinAudioProcessorEditor::refreshIdleLine()
+{
+    if (idleLineShown
+        && (audioProcessor.getSampleRate() != idleLineSampleRate
+            || juce::roundToInt (audioProcessor.apvts->getRawParameterValue ("os")->load()) != idleLineOversampling))
+        updateTooltip ({});
+}
+
 void QuorlinAudioProcessorEditor::tooltipSwitchClicked()
 {
     showTooltips = tooltipButton.getToggleState();
+    idleLineShown = false;
 
     if (! showTooltips)
         infoLabel.setText ({}, juce::dontSendNotification);

@@ -212,6 +212,9 @@ private:
     void tooltipSwitchClicked();
     juce::String idleInfoText() const;
 
+    /** Rewrites the idle line when the sample rate or the oversampling choice it shows has changed. */
+    void refreshIdleLine();
+
     void createKnobs();
     void setUpSwitches();
     void bindControls();
@@ -227,6 +230,11 @@ private:
 
     /** The artwork stretched to the size it was last drawn at, in screen pixels. */
     juce::Image stretchedArtwork;
+
+    /** The info line shows the idle line, built from this rate and oversampling choice. */
+    bool idleLineShown = false;
+    double idleLineSampleRate = 0.0;
+    int idleLineOversampling = 0;
 
     /** Knob drags begun and not yet ended. */
     int gesturesUnderWay = 0;
