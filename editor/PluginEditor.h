@@ -20,6 +20,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -62,6 +63,7 @@ public:
     ~QuorlinAudioProcessorEditor() override;
 
     void mouseDown (const juce::MouseEvent&) override;
+    void parentHierarchyChanged() override;
     void paint (juce::Graphics&) override;
     void paintOverChildren (juce::Graphics&) override;
     void resized() override;
@@ -86,6 +88,12 @@ public:
         machine-wide or the real user's file).
     */
     static juce::PropertiesFile::Options settingsOptions();
+
+    /** The user area (what panels and docks leave free) of the display that shows most of a
+        screen rectangle, or an empty one without displays. The framework's displays, unless a
+        test stands in for them.
+    */
+    static std::function<juce::Rectangle<int> (juce::Rectangle<int> screenArea)> displayUserArea;
 
     static constexpr int designWidth = 1100;
     static constexpr int designHeight = 852;
@@ -222,6 +230,15 @@ private:
 
     /** The framework's settings file, or nullptr when it has none. */
     juce::PropertiesFile* settingsFile();
+
+    /** The largest scale, from half to one and a half times the design size, at which the window
+        fits the user area of the display it is on: from where it is when it is on the screen
+        and fromWhereItIs is set, otherwise the area's whole size.
+    */
+    double largestFittingRatio (bool fromWhereItIs) const;
+
+    /** Sets the largest size the corner and the host may give the window to what fits now. */
+    void updateSizeLimits();
 
     bool isPowerOff() const;
     void drawArtwork (juce::Graphics&, juce::Rectangle<int> area);

@@ -295,33 +295,69 @@ namespace
         juce::PropertiesFile file (settingsFileOfTheRun(), options);
         return file.getValue ("sizeRatio");
     }
+
+    void storeSizeRatio (const juce::String& ratio)
+    {
+        juce::PropertiesFile::Options options;
+        options.applicationName = "VastrelV3";
+        juce::PropertiesFile file (settingsFileOfTheRun(), options);
+        file.setValue ("sizeRatio", ratio);
+        ASSERT_TRUE (file.save());
+    }
+
+    juce::Rectangle<int> userAreaOfTheScreen()
+    {
+        const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
+        return display != nullptr ? display->userArea : juce::Rectangle<int>();
+    }
+
+    /** The largest size with the design's proportions, 1.5 times the design size at most, that
+        fits a room.
+    */
+    juce::Point<int> largestSizeIn (juce::Point<int> room)
+    {
+        const auto ratio = std::min ({ 1.5, room.x / 1100.0, room.y / 852.0 });
+        return { juce::roundToInt (1100.0 * ratio), juce::roundToInt (852.0 * ratio) };
+    }
 }
 
+// The test run's screen is smaller than 1.5 times the design size: the window grows no further
+// than the screen's far corner, and a stored size the screen cannot take is reduced on opening.
 TEST_F (HostedVastrel, EditorOpensOnTheDesktopResizesClosesAndOpensAgain)
 {
     settingsFileOfTheRun().deleteFile();
     ASSERT_TRUE (plugin().hasEditor());
 
-    struct Opening { int width, height; };
+    const auto screen = userAreaOfTheScreen();
+    ASSERT_TRUE (screen.getWidth() < 1650 || screen.getHeight() < 1278) << screen.toString();
+
+    // Opened at (20, 20), with no frame around it on a screen without a window manager.
+    const auto largest = largestSizeIn (screen.getBottomRight() - juce::Point<int> (20, 20));
+
+    struct Opening { juce::Point<int> size; };
 
     // The first opening has no settings file; the second opens at the size the first closed at.
-    for (const auto& expected : { Opening { 825, 639 }, Opening { 1650, 1278 } })
+    for (const auto& expected : { Opening { { 825, 639 } }, Opening { largest } })
     {
         auto editor = openEditorOnDesktop();
         ASSERT_NE (editor, nullptr);
         runMessagesFor (300);
 
-        EXPECT_EQ (editor->getWidth(), expected.width);
-        EXPECT_EQ (editor->getHeight(), expected.height);
+        EXPECT_EQ (editor->getWidth(), expected.size.x);
+        EXPECT_EQ (editor->getHeight(), expected.size.y);
 
         // The plug-in keeps the window's proportions; the height may round either way.
         for (const auto width : { 550, 1650 })
         {
             editor->setSize (width, width * 852 / 1100);
             runMessagesFor (200);
-            EXPECT_EQ (editor->getWidth(), width);
-            EXPECT_NEAR (editor->getHeight(), width * 852.0 / 1100.0, 1.0);
+            EXPECT_EQ (editor->getWidth(), std::min (width, largest.x));
+            EXPECT_NEAR (editor->getHeight(), editor->getWidth() * 852.0 / 1100.0, 1.0);
         }
+
+        const auto area = HostDisplay::areaOf ((unsigned long) (juce::pointer_sized_uint) editor->getPeer()->getNativeHandle());
+        EXPECT_TRUE (screen.contains (juce::Rectangle<int> (area.x, area.y, area.width, area.height)))
+            << area.x << ", " << area.y << ", " << area.width << ", " << area.height;
 
         // As a host's window does: the editor goes while its window is still on the desktop, once
         // the window has taken in its last resize. The framework's embedding answers a resize
@@ -331,7 +367,22 @@ TEST_F (HostedVastrel, EditorOpensOnTheDesktopResizesClosesAndOpensAgain)
         runMessagesFor (100);
 
         // The plug-in's editor laid itself out at the last size and kept it when it closed.
-        EXPECT_EQ (storedSizeRatio(), "1.5");
+        EXPECT_NEAR (storedSizeRatio().getDoubleValue(), largest.x / 1100.0, 1.0e-6);
+    }
+
+    // Stored on a larger screen: reduced to fit. The host checks the size with the plug-in once
+    // the window is up, and the window then fits from where it is.
+    storeSizeRatio ("1.5");
+    {
+        auto editor = openEditorOnDesktop();
+        ASSERT_NE (editor, nullptr);
+        runMessagesFor (300);
+
+        EXPECT_EQ (editor->getWidth(), largest.x);
+        EXPECT_EQ (editor->getHeight(), largest.y);
+
+        editor.reset();
+        runMessagesFor (100);
     }
 
     // Still processing after its editors came and went.
