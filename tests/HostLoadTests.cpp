@@ -3,6 +3,8 @@
 
 #include "HostDisplay.h"
 #include "HostedPlugin.h"
+#include "TestKeyboard.h"
+#include "TestPointer.h"
 
 #include <gtest/gtest.h>
 
@@ -548,4 +550,94 @@ TEST_F (HostedVastrel, LoadsWithTheEditorOpenSendNoGestures)
 
     editor.reset();
     runMessagesFor (100);
+}
+
+namespace
+{
+    /** How many pixels of two captures of one area differ. */
+    int differingPixels (const HostDisplay::Pixels& a, const HostDisplay::Pixels& b)
+    {
+        if (a.argb.size() != b.argb.size())
+            return -1;
+
+        auto count = 0;
+
+        for (size_t i = 0; i < a.argb.size(); ++i)
+            count += a.argb[i] != b.argb[i] ? 1 : 0;
+
+        return count;
+    }
+
+    /** A quick click of the display's pointer, as a user's hand makes it. */
+    void quickClickAt (int screenX, int screenY)
+    {
+        ASSERT_TRUE (TestPointer::moveTo (screenX, screenY));
+        runMessagesFor (100);
+        ASSERT_TRUE (TestPointer::setLeftButton (true));
+        ASSERT_TRUE (TestPointer::setLeftButton (false));
+        runMessagesFor (300);
+    }
+}
+
+// The about panel of the hosted editor, opened with a quick click on the logo and closed with
+// Escape on the keyboard. The host's window may take the keyboard focus back after the click, as
+// a window manager and a host do: the server then still sends the keys to the plug-in's window
+// while the pointer is over it. With the pointer elsewhere the keys go to the host's window, which
+// keeps them, until a click into the plug-in gives it the focus again.
+TEST_F (HostedVastrel, EscapeOnTheKeyboardClosesTheAboutPanelOfTheHostedEditor)
+{
+    settingsFileOfTheRun().deleteFile();
+
+    struct Case { const char* name; bool hostTakesTheFocus, pointerOnThePlugIn, clickOnThePanel, closes; };
+
+    for (const auto& c : { Case { "focus kept", false, true, false, true },
+                           Case { "the host takes the focus back", true, true, false, true },
+                           Case { "the host takes the focus, the pointer elsewhere", true, false, false, false },
+                           Case { "the host takes the focus, then a click on the panel", true, false, true, true } })
+    {
+        SCOPED_TRACE (c.name);
+        auto editor = openEditorOnDesktop();
+        ASSERT_NE (editor, nullptr);
+        runMessagesFor (500);
+        ASSERT_EQ (editor->getWidth(), 825);
+
+        const auto hostWindow = (unsigned long) (juce::pointer_sized_uint) editor->getPeer()->getNativeHandle();
+        const auto window = HostDisplay::areaOf (hostWindow);
+        const HostDisplay::Area panelArea { window.x + 242, window.y + 174, 340, 290 };
+        const auto closed = HostDisplay::capture (panelArea);
+        ASSERT_TRUE (closed.error.empty()) << closed.error;
+
+        // The logo's centre: (34, 31) of the design at 0.75.
+        quickClickAt (window.x + 25, window.y + 23);
+        ASSERT_GT (differingPixels (closed, HostDisplay::capture (panelArea)), 10000) << "the panel did not open";
+
+        if (c.hostTakesTheFocus)
+        {
+            ASSERT_TRUE (TestKeyboard::focusWindow (hostWindow));
+            runMessagesFor (200);
+        }
+
+        // On the panel away from its close box and link.
+        if (c.clickOnThePanel)
+            quickClickAt (panelArea.x + 170, panelArea.y + 150);
+
+        if (c.pointerOnThePlugIn)
+            ASSERT_TRUE (TestPointer::moveTo (panelArea.x + 170, panelArea.y + 150));
+        else
+            ASSERT_TRUE (TestPointer::moveTo (window.x + window.width + 50, window.y + 50));
+
+        runMessagesFor (100);
+        ASSERT_TRUE (TestKeyboard::pressEscape());
+        runMessagesFor (300);
+
+        const auto after = HostDisplay::capture (panelArea);
+
+        if (c.closes)
+            EXPECT_EQ (differingPixels (closed, after), 0);
+        else
+            EXPECT_GT (differingPixels (closed, after), 10000);
+
+        editor.reset();
+        runMessagesFor (100);
+    }
 }
