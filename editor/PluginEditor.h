@@ -28,7 +28,8 @@
 
     Every child sits at a fixed rectangle of an 1100 x 852 design space and is scaled as a whole
     by width / 1100, so the window can be resized between half and one and a half times the
-    design size; only the info line is placed in window pixels. The controls are bound to the
+    design size, as far as its display's free area allows; only the info line is placed in window
+    pixels. The controls are bound to the
     processor's parameters; the editor adds undo/redo and A/B compare of whole states, a veil
     while the plug-in's power is off, help texts in the info line, the preset bar and the about
     box, and keeps its size and the help-text switch in its settings file.
