@@ -59,7 +59,11 @@ AboutDialog::AboutDialog()
     addAndMakeVisible (websiteLink);
 }
 
-AboutDialog::~AboutDialog() = default;
+AboutDialog::~AboutDialog()
+{
+    if (auto* window = watchedWindow.getComponent())
+        window->removeKeyListener (&windowKeys);
+}
 
 juce::Rectangle<float> AboutDialog::getCloseBox() const
 {
@@ -96,14 +100,39 @@ void AboutDialog::mouseDown (const juce::MouseEvent& event)
 // Escape must reach the panel without a click on it first.
 void AboutDialog::visibilityChanged()
 {
+    watchWindowKeys();
+
     if (isVisible())
         grabKeyboardFocus();
 }
 
 void AboutDialog::parentHierarchyChanged()
 {
+    watchWindowKeys();
+
     if (isVisible())
         grabKeyboardFocus();
+}
+
+// With the focus in the host's window, the server still sends the keys to the window under the
+// pointer, where the framework hands them to the window's top component.
+void AboutDialog::watchWindowKeys()
+{
+    auto* window = isVisible() ? getTopLevelComponent() : nullptr;
+
+    if (window == this)
+        window = nullptr;
+
+    if (window == watchedWindow.getComponent())
+        return;
+
+    if (auto* previous = watchedWindow.getComponent())
+        previous->removeKeyListener (&windowKeys);
+
+    watchedWindow = window;
+
+    if (window != nullptr)
+        window->addKeyListener (&windowKeys);
 }
 
 bool AboutDialog::keyPressed (const juce::KeyPress& key)

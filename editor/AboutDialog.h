@@ -6,7 +6,9 @@
 
 /** The about panel: logo, product, version, credits and build, a close box and a link to the
     maker's web site. It sits over the editor in editor pixels, whatever the editor's scale, and
-    takes the keyboard focus whenever it shows, so that Escape closes it.
+    takes the keyboard focus whenever it shows, so that Escape closes it. A host may take the
+    focus back to its own window after the click that opened the panel; Escape that still reaches
+    the window holding the panel closes it too.
 */
 class AboutDialog final : public juce::Component
 {
@@ -60,6 +62,24 @@ public:
     bool closeHovered = false;
 
 private:
+    /** Hears the keys that reach the window holding the panel while nothing in it has the focus. */
+    class WindowKeys final : public juce::KeyListener
+    {
+    public:
+        explicit WindowKeys (AboutDialog& dialog) : owner (dialog) {}
+
+        bool keyPressed (const juce::KeyPress& key, juce::Component*) override  { return owner.keyPressed (key); }
+
+    private:
+        AboutDialog& owner;
+    };
+
+    /** Listens to the keys of the window holding the panel while the panel shows, and only then. */
+    void watchWindowKeys();
+
+    WindowKeys windowKeys { *this };
+    juce::Component::SafePointer<juce::Component> watchedWindow;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AboutDialog)
 };
 

@@ -149,6 +149,15 @@ namespace
 }
 
 //==============================================================================
+std::function<juce::Rectangle<int> (juce::Rectangle<int>)> QuorlinAudioProcessorEditor::displayUserArea = [] (juce::Rectangle<int> screenArea)
+{
+    if (const auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect (screenArea))
+        return display->userArea;
+
+    return juce::Rectangle<int>();
+};
+
+//==============================================================================
 QuorlinAudioProcessorEditor::TooltipMouseListener::TooltipMouseListener (QuorlinAudioProcessorEditor& editor, const juce::String& helpText)
     : owner (editor), text (helpText)
 {
@@ -246,14 +255,15 @@ QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor&
     appProperties.setStorageParameters (settingsOptions());
 
     if (auto* sizeRules = getConstrainer())
-    {
         sizeRules->setFixedAspectRatio ((double) designWidth / (double) designHeight);
-        sizeRules->setSizeLimits (designWidth / 2, designHeight / 2, designWidth * 3 / 2, designHeight * 3 / 2);
-    }
 
+    updateSizeLimits();
+
+    // A size stored on a larger display is reduced to fit this one.
     auto* settings = settingsFile();
-    const auto ratio = usableSizeRatio (settings != nullptr ? settings->getDoubleValue (sizeRatioKey, defaultSizeRatio)
-                                                            : defaultSizeRatio);
+    const auto ratio = juce::jmin (usableSizeRatio (settings != nullptr ? settings->getDoubleValue (sizeRatioKey, defaultSizeRatio)
+                                                                        : defaultSizeRatio),
+                                   largestFittingRatio (false));
 
     // The stored ratio is the width / 1100 in single precision, a hair off the width itself.
     setResizable (true, true);
@@ -511,6 +521,53 @@ void QuorlinAudioProcessorEditor::resized()
     placeAboutBox();
 }
 
+// Beyond the user area the resize corner and the bottom bar would be out of reach, and the size
+// would be stored and come back so at every opening.
+double QuorlinAudioProcessorEditor::largestFittingRatio (bool fromWhereItIs) const
+{
+    const auto userArea = displayUserArea (getScreenBounds());
+
+    if (userArea.isEmpty())
+        return 1.5;
+
+    // In the editor's own units, whatever scale the host gives it.
+    const auto area = getLocalArea (nullptr, userArea);
+    const auto room = fromWhereItIs && getPeer() != nullptr ? juce::Point<int> (area.getRight(), area.getBottom())
+                                                            : juce::Point<int> (area.getWidth(), area.getHeight());
+
+    return juce::jlimit (0.5, 1.5, juce::jmin ((double) room.x / designWidth, (double) room.y / designHeight));
+}
+
+void QuorlinAudioProcessorEditor::updateSizeLimits()
+{
+    auto* sizeRules = getConstrainer();
+
+    if (sizeRules == nullptr)
+        return;
+
+    const auto ratio = largestFittingRatio (true);
+    const auto width = juce::roundToInt (designWidth * ratio), height = juce::roundToInt (designHeight * ratio);
+
+    if (sizeRules->getMaximumWidth() != width || sizeRules->getMaximumHeight() != height
+        || sizeRules->getMinimumWidth() != designWidth / 2 || sizeRules->getMinimumHeight() != designHeight / 2)
+        sizeRules->setSizeLimits (designWidth / 2, designHeight / 2, width, height);
+}
+
+// Put on a display that cannot take the size it opened at, the window is reduced to fit it.
+void QuorlinAudioProcessorEditor::parentHierarchyChanged()
+{
+    if (getPeer() == nullptr)
+        return;
+
+    const auto ratio = largestFittingRatio (false);
+    const auto width = juce::roundToInt (designWidth * ratio), height = juce::roundToInt (designHeight * ratio);
+
+    if (getWidth() > width || getHeight() > height)
+        setSize (width, height);
+
+    updateSizeLimits();
+}
+
 void QuorlinAudioProcessorEditor::paint (juce::Graphics& g)
 {
     const auto r = (float) getWidth() / (float) designWidth;
@@ -570,6 +627,12 @@ void QuorlinAudioProcessorEditor::timerCallback()
         bypassOverlayShown = shown;
         repaint();
     }
+
+    refreshIdleLine();
+
+    // The window may have moved to another display, or within one.
+    if (getPeer() != nullptr)
+        updateSizeLimits();
 }
 
 void QuorlinAudioProcessorEditor::paintOverChildren (juce::Graphics& g)
@@ -620,6 +683,14 @@ void QuorlinAudioProcessorEditor::updateTooltip (const juce::String& text)
     if (! showTooltips)
         return;
 
+    idleLineShown = text.isEmpty();
+
+    if (idleLineShown)
+    {
+        idleLineSampleRate = audioProcessor.getSampleRate();
+        idleLineOversampling = juce::roundToInt (audioProcessor.apvts->getRawParameterValue ("os")->load());
+    }
+
     infoLabel.setText (text.isNotEmpty() ? text : idleInfoText(), juce::dontSendNotification);
 }
 
@@ -629,9 +700,20 @@ juce::String QuorlinAudioProcessorEditor::idleInfoText() const
          + " | Oversampling: " + oversamplingText (audioProcessor.apvts->getRawParameterValue ("os")->load());
 }
 
+// A choice picked in the box's menu, or a new rate from the host, comes with no pointer
+// crossing a control, so the poll keeps the idle line up to date while it shows.
+void QuorlinAudioProcessorEditor::refreshIdleLine()
+{
+    if (idleLineShown
+        && (audioProcessor.getSampleRate() != idleLineSampleRate
+            || juce::roundToInt (audioProcessor.apvts->getRawParameterValue ("os")->load()) != idleLineOversampling))
+        updateTooltip ({});
+}
+
 void QuorlinAudioProcessorEditor::tooltipSwitchClicked()
 {
     showTooltips = tooltipButton.getToggleState();
+    idleLineShown = false;
 
     if (! showTooltips)
         infoLabel.setText ({}, juce::dontSendNotification);

@@ -20,6 +20,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,7 +28,8 @@
 
     Every child sits at a fixed rectangle of an 1100 x 852 design space and is scaled as a whole
     by width / 1100, so the window can be resized between half and one and a half times the
-    design size; only the info line is placed in window pixels. The controls are bound to the
+    design size, as far as its display's free area allows; only the info line is placed in window
+    pixels. The controls are bound to the
     processor's parameters; the editor adds undo/redo and A/B compare of whole states, a veil
     while the plug-in's power is off, help texts in the info line, the preset bar and the about
     box, and keeps its size and the help-text switch in its settings file.
@@ -62,6 +64,7 @@ public:
     ~QuorlinAudioProcessorEditor() override;
 
     void mouseDown (const juce::MouseEvent&) override;
+    void parentHierarchyChanged() override;
     void paint (juce::Graphics&) override;
     void paintOverChildren (juce::Graphics&) override;
     void resized() override;
@@ -86,6 +89,12 @@ public:
         machine-wide or the real user's file).
     */
     static juce::PropertiesFile::Options settingsOptions();
+
+    /** The user area (what panels and docks leave free) of the display that shows most of a
+        screen rectangle, or an empty one without displays. The framework's displays, unless a
+        test stands in for them.
+    */
+    static std::function<juce::Rectangle<int> (juce::Rectangle<int> screenArea)> displayUserArea;
 
     static constexpr int designWidth = 1100;
     static constexpr int designHeight = 852;
@@ -212,6 +221,9 @@ private:
     void tooltipSwitchClicked();
     juce::String idleInfoText() const;
 
+    /** Rewrites the idle line when the sample rate or the oversampling choice it shows has changed. */
+    void refreshIdleLine();
+
     void createKnobs();
     void setUpSwitches();
     void bindControls();
@@ -220,6 +232,15 @@ private:
     /** The framework's settings file, or nullptr when it has none. */
     juce::PropertiesFile* settingsFile();
 
+    /** The largest scale, from half to one and a half times the design size, at which the window
+        fits the user area of the display it is on: from where it is when it is on the screen
+        and fromWhereItIs is set, otherwise the area's whole size.
+    */
+    double largestFittingRatio (bool fromWhereItIs) const;
+
+    /** Sets the largest size the corner and the host may give the window to what fits now. */
+    void updateSizeLimits();
+
     bool isPowerOff() const;
     void drawArtwork (juce::Graphics&, juce::Rectangle<int> area);
 
@@ -227,6 +248,11 @@ private:
 
     /** The artwork stretched to the size it was last drawn at, in screen pixels. */
     juce::Image stretchedArtwork;
+
+    /** The info line shows the idle line, built from this rate and oversampling choice. */
+    bool idleLineShown = false;
+    double idleLineSampleRate = 0.0;
+    int idleLineOversampling = 0;
 
     /** Knob drags begun and not yet ended. */
     int gesturesUnderWay = 0;

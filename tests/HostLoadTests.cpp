@@ -3,6 +3,8 @@
 
 #include "HostDisplay.h"
 #include "HostedPlugin.h"
+#include "TestKeyboard.h"
+#include "TestPointer.h"
 
 #include <gtest/gtest.h>
 
@@ -295,6 +297,30 @@ namespace
         juce::PropertiesFile file (settingsFileOfTheRun(), options);
         return file.getValue ("sizeRatio");
     }
+
+    void storeSizeRatio (const juce::String& ratio)
+    {
+        juce::PropertiesFile::Options options;
+        options.applicationName = "VastrelV3";
+        juce::PropertiesFile file (settingsFileOfTheRun(), options);
+        file.setValue ("sizeRatio", ratio);
+        ASSERT_TRUE (file.save());
+    }
+
+    juce::Rectangle<int> userAreaOfTheScreen()
+    {
+        const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
+        return display != nullptr ? display->userArea : juce::Rectangle<int>();
+    }
+
+    /** The largest size with the design's proportions, 1.5 times the design size at most, that
+        fits a room.
+    */
+    juce::Point<int> largestSizeIn (juce::Point<int> room)
+    {
+        const auto ratio = std::min ({ 1.5, room.x / 1100.0, room.y / 852.0 });
+        return { juce::roundToInt (1100.0 * ratio), juce::roundToInt (852.0 * ratio) };
+    }
 }
 
 TEST_F (HostedVastrel, PowerOffAndTheHostBypassPassTheInputAtTheReportedLatency)
@@ -366,31 +392,43 @@ TEST_F (HostedVastrel, PowerOffAndTheHostBypassPassTheInputAtTheReportedLatency)
     }
 }
 
+// The test run's screen is smaller than 1.5 times the design size: the window grows no further
+// than the screen's far corner, and a stored size the screen cannot take is reduced on opening.
 TEST_F (HostedVastrel, EditorOpensOnTheDesktopResizesClosesAndOpensAgain)
 {
     settingsFileOfTheRun().deleteFile();
     ASSERT_TRUE (plugin().hasEditor());
 
-    struct Opening { int width, height; };
+    const auto screen = userAreaOfTheScreen();
+    ASSERT_TRUE (screen.getWidth() < 1650 || screen.getHeight() < 1278) << screen.toString();
+
+    // Opened at (20, 20), with no frame around it on a screen without a window manager.
+    const auto largest = largestSizeIn (screen.getBottomRight() - juce::Point<int> (20, 20));
+
+    struct Opening { juce::Point<int> size; };
 
     // The first opening has no settings file; the second opens at the size the first closed at.
-    for (const auto& expected : { Opening { 825, 639 }, Opening { 1650, 1278 } })
+    for (const auto& expected : { Opening { { 825, 639 } }, Opening { largest } })
     {
         auto editor = openEditorOnDesktop();
         ASSERT_NE (editor, nullptr);
         runMessagesFor (300);
 
-        EXPECT_EQ (editor->getWidth(), expected.width);
-        EXPECT_EQ (editor->getHeight(), expected.height);
+        EXPECT_EQ (editor->getWidth(), expected.size.x);
+        EXPECT_EQ (editor->getHeight(), expected.size.y);
 
         // The plug-in keeps the window's proportions; the height may round either way.
         for (const auto width : { 550, 1650 })
         {
             editor->setSize (width, width * 852 / 1100);
             runMessagesFor (200);
-            EXPECT_EQ (editor->getWidth(), width);
-            EXPECT_NEAR (editor->getHeight(), width * 852.0 / 1100.0, 1.0);
+            EXPECT_EQ (editor->getWidth(), std::min (width, largest.x));
+            EXPECT_NEAR (editor->getHeight(), editor->getWidth() * 852.0 / 1100.0, 1.0);
         }
+
+        const auto area = HostDisplay::areaOf ((unsigned long) (juce::pointer_sized_uint) editor->getPeer()->getNativeHandle());
+        EXPECT_TRUE (screen.contains (juce::Rectangle<int> (area.x, area.y, area.width, area.height)))
+            << area.x << ", " << area.y << ", " << area.width << ", " << area.height;
 
         // As a host's window does: the editor goes while its window is still on the desktop, once
         // the window has taken in its last resize. The framework's embedding answers a resize
@@ -400,7 +438,22 @@ TEST_F (HostedVastrel, EditorOpensOnTheDesktopResizesClosesAndOpensAgain)
         runMessagesFor (100);
 
         // The plug-in's editor laid itself out at the last size and kept it when it closed.
-        EXPECT_EQ (storedSizeRatio(), "1.5");
+        EXPECT_NEAR (storedSizeRatio().getDoubleValue(), largest.x / 1100.0, 1.0e-6);
+    }
+
+    // Stored on a larger screen: reduced to fit. The host checks the size with the plug-in once
+    // the window is up, and the window then fits from where it is.
+    storeSizeRatio ("1.5");
+    {
+        auto editor = openEditorOnDesktop();
+        ASSERT_NE (editor, nullptr);
+        runMessagesFor (300);
+
+        EXPECT_EQ (editor->getWidth(), largest.x);
+        EXPECT_EQ (editor->getHeight(), largest.y);
+
+        editor.reset();
+        runMessagesFor (100);
     }
 
     // Still processing after its editors came and went.
@@ -566,4 +619,97 @@ TEST_F (HostedVastrel, LoadsWithTheEditorOpenSendNoGestures)
 
     editor.reset();
     runMessagesFor (100);
+}
+
+namespace
+{
+    /** How many pixels of two captures of one area differ. */
+    int differingPixels (const HostDisplay::Pixels& a, const HostDisplay::Pixels& b)
+    {
+        if (a.argb.size() != b.argb.size())
+            return -1;
+
+        auto count = 0;
+
+        for (size_t i = 0; i < a.argb.size(); ++i)
+            count += a.argb[i] != b.argb[i] ? 1 : 0;
+
+        return count;
+    }
+
+    /** A quick click of the display's pointer, as a user's hand makes it. */
+    void quickClickAt (int screenX, int screenY)
+    {
+        ASSERT_TRUE (TestPointer::moveTo (screenX, screenY));
+        runMessagesFor (100);
+        ASSERT_TRUE (TestPointer::setLeftButton (true));
+        ASSERT_TRUE (TestPointer::setLeftButton (false));
+        runMessagesFor (300);
+    }
+}
+
+// The about panel of the hosted editor, opened with a quick click on the logo and closed with
+// Escape on the keyboard. The host's window may take the keyboard focus back after the click, as
+// a window manager and a host do: the server then still sends the keys to the plug-in's window
+// while the pointer is over it. With the pointer elsewhere the keys go to the host's window, which
+// keeps them, until a click into the plug-in gives it the focus again.
+TEST_F (HostedVastrel, EscapeOnTheKeyboardClosesTheAboutPanelOfTheHostedEditor)
+{
+    settingsFileOfTheRun().deleteFile();
+
+    struct Case { const char* name; bool hostTakesTheFocus, pointerOnThePlugIn, clickOnThePanel, closes; };
+
+    for (const auto& c : { Case { "focus kept", false, true, false, true },
+                           Case { "the host takes the focus back", true, true, false, true },
+                           Case { "the host takes the focus, the pointer elsewhere", true, false, false, false },
+                           Case { "the host takes the focus, then a click on the panel", true, false, true, true } })
+    {
+        SCOPED_TRACE (c.name);
+        auto editor = openEditorOnDesktop();
+        ASSERT_NE (editor, nullptr);
+        runMessagesFor (500);
+        ASSERT_EQ (editor->getWidth(), 825);
+
+        const auto hostWindow = (unsigned long) (juce::pointer_sized_uint) editor->getPeer()->getNativeHandle();
+        const auto window = HostDisplay::areaOf (hostWindow);
+        const HostDisplay::Area panelArea { window.x + 242, window.y + 174, 340, 290 };
+        const auto closed = HostDisplay::capture (panelArea);
+        ASSERT_TRUE (closed.error.empty()) << closed.error;
+
+        // The logo's centre: (34, 31) of the design at 0.75.
+        quickClickAt (window.x + 25, window.y + 23);
+        ASSERT_GT (differingPixels (closed, HostDisplay::capture (panelArea)), 10000) << "the panel did not open";
+
+        if (! c.hostTakesTheFocus)
+            writePicture (HostDisplay::capture (window), "hosted-about-box.png");
+
+        if (c.hostTakesTheFocus)
+        {
+            ASSERT_TRUE (TestKeyboard::focusWindow (hostWindow));
+            runMessagesFor (200);
+        }
+
+        // On the panel away from its close box and link.
+        if (c.clickOnThePanel)
+            quickClickAt (panelArea.x + 170, panelArea.y + 150);
+
+        if (c.pointerOnThePlugIn)
+            ASSERT_TRUE (TestPointer::moveTo (panelArea.x + 170, panelArea.y + 150));
+        else
+            ASSERT_TRUE (TestPointer::moveTo (window.x + window.width + 50, window.y + 50));
+
+        runMessagesFor (100);
+        ASSERT_TRUE (TestKeyboard::pressEscape());
+        runMessagesFor (300);
+
+        const auto after = HostDisplay::capture (panelArea);
+
+        if (c.closes)
+            EXPECT_EQ (differingPixels (closed, after), 0);
+        else
+            EXPECT_GT (differingPixels (closed, after), 10000);
+
+        editor.reset();
+        runMessagesFor (100);
+    }
 }

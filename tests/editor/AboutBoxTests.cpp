@@ -2,6 +2,7 @@
 // closing while the box is open.
 
 #include "EditorWindowSupport.h"
+#include "../TestKeyboard.h"
 
 using namespace EditorWindowSupport;
 
@@ -191,4 +192,98 @@ TEST_F (AboutBox, ClosingTheEditorWithTheBoxOpenLeavesNothingBehind)
     EXPECT_EQ (safePanel.getComponent(), nullptr);
     EXPECT_EQ (safeVeil.getComponent(), nullptr);
     EXPECT_EQ (safeKnob.getComponent(), nullptr);
+}
+
+// A quick click on the logo, then Escape on the keyboard, through the display: in a window of the
+// editor's own, and embedded in a host's window, which may take the keyboard focus back after the
+// click (as a window manager and a host do) while the pointer stays over the editor.
+TEST_F (AboutBox, EscapeFromTheKeyboardClosesThePanelOpenedWithAQuickClick)
+{
+    editor->setVisible (false);
+
+    struct Case { const char* name; bool embedded, hostTakesTheFocus; };
+
+    for (const auto& c : { Case { "own window", false, false }, Case { "embedded", true, false },
+                           Case { "embedded, the host takes the focus back", true, true } })
+    {
+        SCOPED_TRACE (c.name);
+        const auto hostWindow = c.embedded ? TestKeyboard::createHostWindow (40, 40, 825, 639) : 0ul;
+        ASSERT_TRUE (! c.embedded || hostWindow != 0);
+
+        {
+            EditorTestSupport::DesktopMouse mouse (*editor, c.embedded ? (void*) hostWindow : nullptr);
+
+            // The framework learns where an embedded window is on the screen when the pointer enters it.
+            if (c.embedded)
+            {
+                ASSERT_TRUE (TestPointer::moveTo (440, 340));
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+            }
+
+            ASSERT_EQ (editor->getScreenPosition(), juce::Point<int> (40, 40));
+
+            mouse.click ({ 25.0f, 23.0f });
+            ASSERT_NE (editor->aboutDialog, nullptr);
+            ASSERT_TRUE (panel().isShowing());
+
+            if (c.hostTakesTheFocus)
+            {
+                ASSERT_TRUE (TestKeyboard::focusWindow (hostWindow));
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+                ASSERT_FALSE (panel().hasKeyboardFocus (false));
+            }
+
+            ASSERT_TRUE (TestKeyboard::pressEscape());
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
+
+            EXPECT_FALSE (panel().isVisible());
+            EXPECT_FALSE (veil().isVisible());
+
+            // Opened again, the same way.
+            mouse.click ({ 25.0f, 23.0f });
+            ASSERT_TRUE (panel().isShowing());
+
+            if (c.hostTakesTheFocus)
+            {
+                ASSERT_TRUE (TestKeyboard::focusWindow (hostWindow));
+                juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+            }
+
+            ASSERT_TRUE (TestKeyboard::pressEscape());
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
+            EXPECT_FALSE (panel().isVisible());
+        }
+
+        TestKeyboard::destroyHostWindow (hostWindow);
+    }
+}
+
+// Keys that reach the editor's window while nothing in it has the focus: Escape closes the panel
+// while it shows; other keys, and every key once it is closed, are left to the window.
+TEST_F (AboutBox, TakesEscapeFromItsWindowOnlyWhileItShows)
+{
+    editor->addToDesktop (0);
+    auto* window = editor->getPeer();
+    ASSERT_NE (window, nullptr);
+
+    clickLogo();
+    juce::Component::unfocusAllComponents();
+    ASSERT_FALSE (panel().hasKeyboardFocus (false));
+
+    EXPECT_FALSE (window->handleKeyPress (juce::KeyPress ('a')));
+    EXPECT_FALSE (window->handleKeyPress (juce::KeyPress (juce::KeyPress::returnKey)));
+    EXPECT_TRUE (panel().isVisible());
+
+    EXPECT_TRUE (window->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey)));
+    EXPECT_FALSE (panel().isVisible());
+    EXPECT_FALSE (veil().isVisible());
+
+    EXPECT_FALSE (window->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey)));
+
+    // Closed with its close box, it stops listening as well.
+    clickLogo();
+    juce::Component::unfocusAllComponents();
+    pressPanel ({ 315.0f, 20.0f });
+    ASSERT_FALSE (panel().isVisible());
+    EXPECT_FALSE (window->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey)));
 }

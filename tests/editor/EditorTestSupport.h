@@ -116,11 +116,14 @@ namespace EditorTestSupport
     class DesktopMouse
     {
     public:
-        explicit DesktopMouse (juce::Component& componentToUse)
+        /** In a window of its own at (40, 40), or at the top left of a native window, as a host
+            embeds a plug-in's view.
+        */
+        explicit DesktopMouse (juce::Component& componentToUse, void* nativeParent = nullptr)
             : component (componentToUse)
         {
-            component.setTopLeftPosition (40, 40);
-            component.addToDesktop (0);
+            component.setTopLeftPosition (nativeParent != nullptr ? juce::Point<int>() : juce::Point<int> (40, 40));
+            component.addToDesktop (0, nativeParent);
             component.setVisible (true);
             settle();
         }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -108,8 +109,41 @@ namespace EditorWindowSupport
         return block;
     }
 
+    /** Stands in for the screen's displays while it lives, by their user areas (what panels and
+        docks leave free): the editor sees the display that shows most of its window.
+    */
+    class ScopedDisplays
+    {
+    public:
+        explicit ScopedDisplays (std::vector<juce::Rectangle<int>> userAreas)
+            : previous (QuorlinAudioProcessorEditor::displayUserArea)
+        {
+            QuorlinAudioProcessorEditor::displayUserArea = [userAreas] (juce::Rectangle<int> window)
+            {
+                auto best = userAreas.front();
+
+                for (const auto& area : userAreas)
+                    if (area.getIntersection (window).getWidth() * area.getIntersection (window).getHeight()
+                          > best.getIntersection (window).getWidth() * best.getIntersection (window).getHeight())
+                        best = area;
+
+                return best;
+            };
+        }
+
+        ~ScopedDisplays()
+        {
+            QuorlinAudioProcessorEditor::displayUserArea = previous;
+        }
+
+    private:
+        const std::function<juce::Rectangle<int> (juce::Rectangle<int>)> previous;
+
+        JUCE_DECLARE_NON_COPYABLE (ScopedDisplays)
+    };
+
     /** A fresh processor with an empty preset folder and no settings file; the editor is opened
-        by the test.
+        by the test, on a screen that takes it at every size it allows.
     */
     class EditorTest : public ::testing::Test
     {
@@ -120,12 +154,14 @@ namespace EditorWindowSupport
             settingsFolder().deleteRecursively();
             presetFolder().deleteRecursively();
             processor = std::make_unique<QuorlinAudioProcessor>();
+            displays = std::make_unique<ScopedDisplays> (std::vector<juce::Rectangle<int>> { { 0, 0, 2560, 1600 } });
         }
 
         void TearDown() override
         {
             editor.reset();
             processor.reset();
+            displays.reset();
         }
 
         QuorlinAudioProcessorEditor& open()
@@ -169,6 +205,7 @@ namespace EditorWindowSupport
             runPendingMessages();
         }
 
+        std::unique_ptr<ScopedDisplays> displays;
         std::unique_ptr<QuorlinAudioProcessor> processor;
         std::unique_ptr<QuorlinAudioProcessorEditor> editor;
     };

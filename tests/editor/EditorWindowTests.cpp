@@ -453,3 +453,105 @@ TEST_F (EditorWindow, PointerOverAControlShowsItsHelpTextAndOverNothingTheIdleLi
     mouse.moveTo (editor->infoLabel.getBounds().getCentre().toFloat());
     EXPECT_EQ (editor->infoLabel.getText(), "SR: 48k | Oversampling: 4x");
 }
+
+namespace
+{
+    /** The item of the open pop-up menu that shows the text, or nullptr. */
+    juce::Component* openMenuItem (const juce::String& text)
+    {
+        std::function<juce::Component* (juce::Component&)> find = [&] (juce::Component& parent) -> juce::Component*
+        {
+            for (auto* child : parent.getChildren())
+            {
+                if (auto* handler = child->getAccessibilityHandler(); handler != nullptr && handler->getTitle() == text)
+                    return child;
+
+                if (auto* found = find (*child))
+                    return found;
+            }
+
+            return nullptr;
+        };
+
+        auto* menu = juce::Component::getCurrentlyModalComponent();
+        return menu != nullptr ? find (*menu) : nullptr;
+    }
+}
+
+// The idle line is rebuilt at each poll while it shows: a choice picked in the box's menu, with
+// the pointer ending on the artwork and so on no control, and a host's new sample rate show at
+// the next tick, not only when the pointer next crosses a control.
+TEST_F (EditorWindow, IdleLineFollowsTheOversamplingChoiceAndTheSampleRateAtTheNextTick)
+{
+    processor->setRateAndBufferSizeDetails (48000.0, 512);
+    open();
+    EXPECT_TRUE (editor->isTimerRunning());
+    EXPECT_EQ (editor->getTimerInterval(), 33);
+
+    EditorTestSupport::DesktopMouse mouse (*editor);
+    mouse.moveTo ({ 400.0f, 100.0f });
+    ASSERT_EQ (editor->infoLabel.getText(), "SR: 48k | Oversampling: OFF");
+
+    // One tick is one call of the poll; the timer's own calls are held back meanwhile.
+    editor->stopTimer();
+
+    struct Pick { const char* item; float parameter; const char* line; };
+
+    for (const auto& pick : { Pick { "4x", 2.0f, "SR: 48k | Oversampling: 4x" }, Pick { "8x", 3.0f, "SR: 48k | Oversampling: 8x" },
+                              Pick { "off", 0.0f, "SR: 48k | Oversampling: OFF" }, Pick { "2x", 1.0f, "SR: 48k | Oversampling: 2x" } })
+    {
+        mouse.click ({ 724.0f, 23.0f });
+
+        // A menu takes no release in its first quarter second.
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (300);
+        auto* item = openMenuItem (pick.item);
+        ASSERT_NE (item, nullptr) << pick.item;
+
+        // The item lies over the artwork: once it is chosen and the menu gone, the pointer is on no control.
+        mouse.click (editor->getLocalPoint (nullptr, item->getScreenBounds().getCentre().toFloat()));
+        runPendingMessages();
+        ASSERT_EQ (value ("os"), pick.parameter) << pick.item;
+
+        editor->timerCallback();
+        EXPECT_EQ (editor->infoLabel.getText(), juce::String (pick.line)) << pick.item;
+    }
+
+    struct Rate { double sampleRate; const char* line; };
+
+    for (const auto& rate : { Rate { 96000.0, "SR: 96k | Oversampling: 2x" }, Rate { 44100.0, "SR: 44.1k | Oversampling: 2x" },
+                              Rate { 192000.0, "SR: 192k | Oversampling: 2x" } })
+    {
+        processor->setRateAndBufferSizeDetails (rate.sampleRate, 512);
+        editor->timerCallback();
+        EXPECT_EQ (editor->infoLabel.getText(), juce::String (rate.line)) << rate.sampleRate;
+    }
+
+    // A help text on show stays while the pointer is on its control.
+    mouse.moveTo (windowCentre ({ 373, 634, 100, 100 }, 0.75f).toFloat());
+    automate ("os", 3.0f);
+    editor->timerCallback();
+    EXPECT_EQ (editor->infoLabel.getText(), "INPUT DRIVE: Controls input saturation level");
+
+    mouse.moveTo ({ 400.0f, 100.0f });
+    EXPECT_EQ (editor->infoLabel.getText(), "SR: 192k | Oversampling: 8x");
+
+    // With help texts switched off, and after switching them on again, the line stays empty
+    // until the pointer next crosses a control.
+    for (const auto on : { false, true })
+    {
+        mouse.click (windowCentre ({ 10, 807, 26, 26 }, 0.75f).toFloat());
+        mouse.moveTo ({ 400.0f, 100.0f });
+        ASSERT_EQ (editor->showTooltips, on);
+        automate ("os", on ? 1.0f : 2.0f);
+        editor->timerCallback();
+        EXPECT_EQ (editor->infoLabel.getText(), "") << on;
+    }
+
+    // The timer itself does the polling.
+    editor->startTimer (33);
+    mouse.moveTo (windowCentre ({ 373, 634, 100, 100 }, 0.75f).toFloat());
+    mouse.moveTo ({ 400.0f, 100.0f });
+    automate ("os", 3.0f);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (200);
+    EXPECT_EQ (editor->infoLabel.getText(), "SR: 192k | Oversampling: 8x");
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+/** The display's own keyboard, driven through the X test extension: the server sends the key to
+    whichever window it would send a user's key to (the focus window, or the window under the
+    pointer inside it). Needs a display (Xvfb in the test runs).
+*/
+namespace TestKeyboard
+{
+    /** Presses and releases the Escape key. False without a display or the extension. */
+    bool pressEscape();
+
+    /** Gives the keyboard focus to a window, as a window manager or a host does. */
+    bool focusWindow (unsigned long window);
+
+    /** A plain top-level window on the screen, shown, such as a host embeds a plug-in's view in;
+        0 without a display.
+    */
+    unsigned long createHostWindow (int x, int y, int width, int height);
+    void destroyHostWindow (unsigned long window);
+}
