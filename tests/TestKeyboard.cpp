@@ -65,8 +65,9 @@ unsigned long TestKeyboard::createHostWindow (int x, int y, int width, int heigh
     attributes.override_redirect = False;
     attributes.background_pixel = BlackPixel (d, DefaultScreen (d));
     attributes.event_mask = StructureNotifyMask;
+    // The parent's depth and visual (a null visual is the server's CopyFromParent).
     const auto window = XCreateWindow (d, DefaultRootWindow (d), x, y, (unsigned int) width, (unsigned int) height, 0,
-                                       CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+                                       CopyFromParent, InputOutput, static_cast<Visual*> (nullptr), CWBackPixel | CWEventMask, &attributes);
     XMapWindow (d, window);
 
     // Until the server has shown it.
