@@ -438,18 +438,17 @@ void QuorlinAudioProcessor::takeOversamplingChoice (int index, bool chainRuns)
     if (chainRuns)
         tapeProcessor.slotTable[(size_t) tapeProcessor.playingSlot]->changeOversamplingIndex (index);
 
+    // The new path's oversamplers start from silence rather than from whatever they held when last
+    // used; the old path goes on for one crossfade with a copy of the compressor as it was.
+    if (index > 0)
+    {
+        compressorOversamplers[(size_t) index - 1]->reset();
+        dryOversamplers[(size_t) index - 1]->reset();
+    }
+
     if (chainRuns)
     {
-        // The old path goes on for one crossfade with a copy of the compressor as it was; the new
-        // path's oversamplers start from silence.
         outgoingCompressor.getState() = compressor.getState();
-
-        if (index > 0)
-        {
-            compressorOversamplers[(size_t) index - 1]->reset();
-            dryOversamplers[(size_t) index - 1]->reset();
-        }
-
         oversamplingFade.restart();
     }
 
