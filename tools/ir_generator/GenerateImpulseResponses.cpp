@@ -215,7 +215,8 @@ void appendLittleEndian (Bytes& out, std::uint32_t value, size_t numBytes)
 
 void appendTag (Bytes& out, const char* fourCC)
 {
-    out.insert (out.end(), fourCC, fourCC + 4);
+    for (size_t i = 0; i < 4; ++i)
+        out.push_back (static_cast<std::uint8_t> (fourCC[i]));
 }
 
 Bytes makeChunk (const char* id, const Bytes& payload)
