@@ -1,5 +1,7 @@
 #include "ModernPresetSelector.h"
 
+#include "BrowserWindows.h"
+
 ModernPresetSelector::ModernPresetSelector()
 {
     chevron.startNewSubPath (0.0f, 0.0f);
@@ -87,8 +89,7 @@ void ModernPresetSelector::hideMenu()
     if (menu != nullptr && menu->isVisible())
     {
         menu->closeSubMenu();
-        menu->setVisible (false);
-        menu->removeFromDesktop();
+        BrowserWindows::close (*menu);
     }
 }
 

@@ -530,3 +530,106 @@ TEST_F (EditorPresetBar, SaveAndDeleteButtonsShowWhereThePointerIsOnceTheirDialo
         EXPECT_EQ (shownBody (*row.button), normal);
     }
 }
+
+namespace
+{
+    /** Lets the windows take what the server has sent them. */
+    void settle()
+    {
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (30);
+    }
+
+    juce::Point<float> centreOf (juce::Component& editor, juce::Component& control)
+    {
+        return editor.getLocalArea (&control, control.getLocalBounds()).toFloat().getCentre();
+    }
+
+    /** The last step of the pointer onto a point, a press and its release, reaching the window
+        together as a fast hand or a touchpad tap sends them: the window handles the press only
+        once the release is on its way too.
+    */
+    void quickClickAt (juce::Point<int> screen)
+    {
+        ASSERT_TRUE (TestPointer::moveTo (screen.x - 1, screen.y));
+        settle();
+        ASSERT_TRUE (TestPointer::moveTo (screen.x, screen.y));
+        ASSERT_TRUE (TestPointer::setLeftButton (true));
+        ASSERT_TRUE (TestPointer::setLeftButton (false));
+        settle();
+        runPendingMessages();
+    }
+}
+
+// A preset picked with a quick click closes the browser while the press is being handled; the
+// next press on the editor must still reach the control under the pointer. A quick press on the
+// menu's header closes the browser the same way.
+TEST_F (EditorPresetBar, FirstPressAfterAQuickPickReachesTheControl)
+{
+    struct Row { const char* what; float scale; bool pick; bool knob; };
+
+    for (const auto& row : { Row { "pick, COMP switch at 0.75", 0.75f, true, false },
+                             Row { "pick, drive knob at 0.75", 0.75f, true, true },
+                             Row { "pick, COMP switch at 0.5", 0.5f, true, false },
+                             Row { "pick, drive knob at 0.5", 0.5f, true, true },
+                             Row { "header, COMP switch at 0.75", 0.75f, false, false } })
+    {
+        SCOPED_TRACE (row.what);
+        setCurrentName ("Default");
+        editor->setSize (juce::roundToInt (1100 * row.scale), juce::roundToInt (852 * row.scale));
+        EditorTestSupport::DesktopMouse mouse (*editor);
+        auto& selector = editor->presetSelector->selector;
+
+        mouse.click (centreOf (*editor, selector));
+        runPendingMessages();
+        ASSERT_NE (selector.menu, nullptr);
+        ASSERT_TRUE (selector.menu->isVisible());
+        auto& menu = *selector.menu;
+        auto& list = *menu.subMenu;
+
+        if (row.pick)
+        {
+            // "Tape" is the fourth category; its list holds "Reel".
+            ASSERT_EQ (menu.categories[3].name, "Tape");
+            const auto tapeRow = menu.localPointToGlobal (juce::Point<int> (100, menu.headerHeight + 3 * menu.itemHeight + menu.itemHeight / 2));
+            mouse.click (editor->getLocalPoint (nullptr, tapeRow.toFloat()));
+            runPendingMessages();
+
+            ASSERT_TRUE (list.isVisible());
+            ASSERT_EQ (list.items.size(), 1u);
+            ASSERT_EQ (list.items[0].name, "Reel");
+            quickClickAt (list.localPointToGlobal (juce::Point<int> (100, list.padding + list.itemHeight / 2)));
+            ASSERT_EQ (currentName(), "Reel");
+        }
+        else
+        {
+            quickClickAt (menu.localPointToGlobal (juce::Point<int> (100, menu.headerHeight / 2)));
+        }
+
+        ASSERT_FALSE (menu.isVisible());
+        ASSERT_EQ (selector.overlay, nullptr);
+        EXPECT_FALSE (menu.isOnDesktop());
+        EXPECT_FALSE (list.isOnDesktop());
+
+        if (row.knob)
+        {
+            const auto before = value ("knob1");
+            const auto start = centreOf (*editor, knob (1));
+            mouse.moveTo (start);
+            mouse.press (start);
+
+            for (auto dy = 10.0f; dy <= 60.0f; dy += 10.0f)
+                mouse.dragTo (start - juce::Point<float> (0.0f, dy));
+
+            mouse.release (start - juce::Point<float> (0.0f, 60.0f));
+            runPendingMessages();
+            EXPECT_GT (value ("knob1"), before);
+        }
+        else
+        {
+            const auto before = value ("ComP power");
+            mouse.click (centreOf (*editor, editor->compButton));
+            runPendingMessages();
+            EXPECT_NE (value ("ComP power"), before);
+        }
+    }
+}
