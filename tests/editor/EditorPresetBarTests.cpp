@@ -3,6 +3,7 @@
 
 #include "EditorWindowSupport.h"
 #include "../AlertWindows.h"
+#include "../TestKeyboard.h"
 #include "HostDisplay.h"
 
 #include <optional>
@@ -632,4 +633,55 @@ TEST_F (EditorPresetBar, FirstPressAfterAQuickPickReachesTheControl)
             EXPECT_NE (value ("ComP power"), before);
         }
     }
+}
+
+// The save dialog opens with the keyboard in its name field and the suggested name selected, so
+// what the user types replaces it; Return presses no button. The same holds for the dialog that
+// comes back after a refused name.
+TEST_F (EditorPresetBar, TypingIntoAFreshSaveDialogNamesThePreset)
+{
+    EditorTestSupport::DesktopMouse mouse (*editor);
+    const auto user = presetFolder().getChildFile ("User");
+
+    // Checks the dialog on screen, types into it, and answers with the pointer.
+    const auto typeAndSave = [&] (const juce::String& shownText, const std::string& typed)
+    {
+        ASSERT_EQ (AlertWindows::visible().size(), 1u);
+        auto* alert = AlertWindows::visible().front();
+        auto* field = alert->getTextEditor ("name");
+        ASSERT_NE (field, nullptr);
+        EXPECT_EQ (field->getText(), shownText);
+        EXPECT_TRUE (field->hasKeyboardFocus (false));
+        EXPECT_EQ (field->getHighlightedRegion(), juce::Range<int> (0, shownText.length()));
+
+        ASSERT_TRUE (TestKeyboard::type (typed));
+        runPendingMessages();
+        EXPECT_EQ (field->getText(), juce::String (typed));
+
+        const auto before = filesAtHome();
+        ASSERT_TRUE (TestKeyboard::pressReturn());
+        runPendingMessages();
+        ASSERT_EQ (AlertWindows::visible().size(), 1u) << "Return pressed a button";
+        EXPECT_EQ (filesAtHome(), before);
+
+        auto* save = buttonOf (*alert, "Save");
+        ASSERT_NE (save, nullptr);
+        mouse.click (editor->getLocalPoint (nullptr, save->getScreenBounds().getCentre().toFloat()));
+        runPendingMessages();
+    };
+
+    mouse.click (centreOf (*editor, editor->saveButton));
+    runPendingMessages();
+    typeAndSave ("Default", "Vox 2");
+    EXPECT_TRUE (AlertWindows::visible().empty());
+    EXPECT_TRUE (user.getChildFile ("Vox 2.rcp").existsAsFile());
+    EXPECT_EQ (currentName(), "Vox 2");
+
+    mouse.click (centreOf (*editor, editor->saveButton));
+    runPendingMessages();
+    typeAndSave ("Vox 2", "a/b");
+    typeAndSave ("a/b", "Vox 3");
+    EXPECT_TRUE (AlertWindows::visible().empty());
+    EXPECT_TRUE (user.getChildFile ("Vox 3.rcp").existsAsFile());
+    EXPECT_EQ (currentName(), "Vox 3");
 }

@@ -1,0 +1,86 @@
+#include "TestKeyboard.h"
+
+// After every C++ header: Xlib defines macros such as None.
+#include <X11/Xlib.h>
+#include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace
+{
+    Display* display()
+    {
+        static Display* const connection = []
+        {
+            auto* d = XOpenDisplay (nullptr);
+            int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+
+            if (d != nullptr && ! XTestQueryExtension (d, &eventBase, &errorBase, &major, &minor))
+            {
+                XCloseDisplay (d);
+                d = nullptr;
+            }
+
+            return d;
+        }();
+
+        return connection;
+    }
+
+    bool setKey (Display* d, KeyCode code, bool down)
+    {
+        return XTestFakeKeyEvent (d, code, down ? True : False, CurrentTime) != 0;
+    }
+
+    /** One key stroke; Shift is held when the key gives the symbol only with it. */
+    bool strike (Display* d, KeySym symbol)
+    {
+        const auto code = XKeysymToKeycode (d, symbol);
+
+        if (code == 0)
+            return false;
+
+        const auto shifted = XkbKeycodeToKeysym (d, code, 0, 0) != symbol;
+        const auto shift = XKeysymToKeycode (d, XK_Shift_L);
+
+        if (shifted && (shift == 0 || XkbKeycodeToKeysym (d, code, 0, 1) != symbol))
+            return false;
+
+        auto ok = true;
+
+        if (shifted)
+            ok = setKey (d, shift, true) && ok;
+
+        ok = setKey (d, code, true) && ok;
+        ok = setKey (d, code, false) && ok;
+
+        if (shifted)
+            ok = setKey (d, shift, false) && ok;
+
+        XSync (d, False);
+        return ok;
+    }
+}
+
+bool TestKeyboard::type (const std::string& text)
+{
+    auto* d = display();
+
+    if (d == nullptr)
+        return false;
+
+    for (const auto c : text)
+    {
+        // Printable Latin-1 characters are their own key symbols.
+        if (c < 0x20 || c > 0x7e || ! strike (d, (KeySym) c))
+            return false;
+    }
+
+    return true;
+}
+
+bool TestKeyboard::pressReturn()
+{
+    auto* d = display();
+    return d != nullptr && strike (d, XK_Return);
+}
