@@ -26,6 +26,9 @@ void ModernPresetSelector::setPointerSource (PointerSource& source)
 //==============================================================================
 void ModernPresetSelector::showMenu()
 {
+    if (onMenuOpening)
+        onMenuOpening();
+
     if (overlayParent != nullptr)
     {
         auto newOverlay = std::make_unique<DimmedOverlay2>();

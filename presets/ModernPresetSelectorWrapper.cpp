@@ -43,6 +43,7 @@ ModernPresetSelectorWrapper::ModernPresetSelectorWrapper (ProcessorPresetManager
     addAndMakeVisible (selector);
     selector.onPresetSelected = [this] (int flatIndex) { pickPreset (flatIndex); };
     selector.onMenuCreated = [this] { setupHeartClickHandler (presetManager->favoritesManager.get()); };
+    selector.onMenuOpening = [this] { refresh(); };
 
     refresh();
     startTimer (500);
@@ -119,17 +120,20 @@ void ModernPresetSelectorWrapper::scanPresetDirectory (const juce::File& folder,
                                                        int& presetCount, int& currentIndex, const juce::String& currentName)
 {
     std::vector<juce::File> flatList;
-    collectAllPresets (folder, extension, flatList);
+    currentIndex = listFolder (folder, extension, flatList, categories, currentName);
     presetCount = (int) flatList.size();
+}
+
+int ModernPresetSelectorWrapper::listFolder (const juce::File& folder, const juce::String& extension, std::vector<juce::File>& flatList,
+                                             std::vector<CategoryItem>& categories, const juce::String& currentName)
+{
+    collectAllPresets (folder, extension, flatList);
 
     std::map<juce::String, int> flatIndexOf;
 
-    for (auto i = 0; i < presetCount; ++i)
+    for (auto i = 0; i < (int) flatList.size(); ++i)
         flatIndexOf.emplace (flatList[(size_t) i].getFullPathName(), i);
 
-    const auto currentPresetName = currentName.trimCharactersAtEnd ("*");
-
-    // The last preset of the current name in category order is the one marked as current.
     const auto addPreset = [&] (CategoryItem& category, const juce::File& file)
     {
         const auto found = flatIndexOf.find (file.getFullPathName());
@@ -137,13 +141,9 @@ void ModernPresetSelectorWrapper::scanPresetDirectory (const juce::File& folder,
         if (found == flatIndexOf.end())
             return;
 
-        const auto name = file.getFileNameWithoutExtension();
-        category.presetNames.add (name);
+        category.presetNames.add (file.getFileNameWithoutExtension());
         category.presetIndices.push_back (found->second);
         category.presetFiles.push_back (file);
-
-        if (name == currentPresetName)
-            currentIndex = found->second;
     };
 
     const auto addFolderCategory = [&] (const juce::File& subFolder)
@@ -189,29 +189,47 @@ void ModernPresetSelectorWrapper::scanPresetDirectory (const juce::File& folder,
     for (const auto& subFolder : subFolders)
         if (! PresetListing::isUserFolder (subFolder))
             addFolderCategory (subFolder);
-}
 
-int ModernPresetSelectorWrapper::getCurrentPresetIndex()
-{
-    const auto name = getCurrentName();
-    const auto presets = getFlatPresetList();
+    // Names repeat across folders; the current preset is one file.
+    const auto name = currentName.trimCharactersAtEnd ("*");
 
-    const auto found = std::find_if (presets.begin(), presets.end(), [&name] (const juce::File& file)
+    if (name.isEmpty())
+        return -1;
+
+    if (const auto found = flatIndexOf.find (presetManager->sourceFileOf (name).getFullPathName()); found != flatIndexOf.end())
+        return found->second;
+
+    auto marked = -1;
+
+    for (const auto& category : categories)
+        for (auto i = 0; i < category.presetNames.size(); ++i)
+            if (category.presetNames[i] == name)
+                marked = category.presetIndices[(size_t) i];
+
+    if (marked >= 0)
+        return marked;
+
+    const auto first = std::find_if (flatList.begin(), flatList.end(), [&name] (const juce::File& file)
     {
         return file.getFileNameWithoutExtension() == name;
     });
 
-    return found != presets.end() ? (int) std::distance (presets.begin(), found) : -1;
+    return first != flatList.end() ? (int) std::distance (flatList.begin(), first) : -1;
+}
+
+int ModernPresetSelectorWrapper::getCurrentPresetIndex()
+{
+    std::vector<juce::File> flatList;
+    std::vector<CategoryItem> categories;
+    return listFolder (presetManager->presetFolder, presetManager->presetExtension, flatList, categories, getCurrentName());
 }
 
 juce::File ModernPresetSelectorWrapper::getCurrentPresetFile()
 {
-    const auto name = getCurrentName();
-
-    if (name.isEmpty())
-        return {};
-
-    return findPresetFile (presetManager->presetFolder, name, presetManager->presetExtension);
+    std::vector<juce::File> flatList;
+    std::vector<CategoryItem> categories;
+    const auto index = listFolder (presetManager->presetFolder, presetManager->presetExtension, flatList, categories, getCurrentName());
+    return index >= 0 ? flatList[(size_t) index] : juce::File();
 }
 
 juce::File ModernPresetSelectorWrapper::findPresetFile (const juce::File& folder, const juce::String& name, const juce::String& extension)
@@ -230,18 +248,12 @@ void ModernPresetSelectorWrapper::pickPreset (int flatIndex)
     // The row's own file: the folder may have changed since the browser was filled, and a
     // fresh listing could put another preset at this index.
     if (const auto file = fileShownFor (flatIndex); file != juce::File())
-        loadPresetFile (file);
+        presetManager->loadPreset (file);
 
     if (onPresetLoaded)
         onPresetLoaded();
 
     refresh();
-}
-
-void ModernPresetSelectorWrapper::loadPresetFile (const juce::File& file)
-{
-    presetManager->loadPreset (file);
-    lastPresetFile = file;
 }
 
 void ModernPresetSelectorWrapper::setupHeartClickHandler (FavoritesManager* favoritesManager)
@@ -296,37 +308,8 @@ juce::File ModernPresetSelectorWrapper::saveUserPreset (const juce::String& type
 
     file.getParentDirectory().createDirectory();
     presetManager->savePresetInternal (file);
-    lastPresetFile = file;
     refresh();
     return file;
-}
-
-juce::File ModernPresetSelectorWrapper::getPresetFileToDelete()
-{
-    const auto name = getCurrentName();
-
-    if (name.isEmpty())
-        return {};
-
-    const auto& folder = presetManager->presetFolder;
-
-    if (lastPresetFile.existsAsFile() && lastPresetFile.isAChildOf (folder) && lastPresetFile.getFileNameWithoutExtension() == name)
-        return lastPresetFile;
-
-    std::vector<CategoryItem> categories;
-    int presetCount = 0, currentIndex = -1;
-    scanPresetDirectory (folder, presetManager->presetExtension, categories, presetCount, currentIndex, name);
-
-    // The one the browser marks with its check; a preset deeper than the browser shows is found
-    // as the previous and next buttons find it.
-    if (const auto marked = fileIn (categories, currentIndex); marked.existsAsFile())
-        return marked;
-
-    for (const auto& preset : getFlatPresetList())
-        if (preset.getFileNameWithoutExtension() == name)
-            return preset;
-
-    return {};
 }
 
 bool ModernPresetSelectorWrapper::deletePresetFile (const juce::File& file)
@@ -343,9 +326,6 @@ bool ModernPresetSelectorWrapper::deletePresetFile (const juce::File& file)
         state.setProperty (presetManager->currentPresetPropertyId, juce::String(), nullptr);
         state.setProperty (presetManager->modifiedPropertyId, false, nullptr);
     }
-
-    if (file == lastPresetFile)
-        lastPresetFile = juce::File();
 
     refresh();
     return deleted;

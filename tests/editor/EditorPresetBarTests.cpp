@@ -137,6 +137,42 @@ TEST_F (EditorPresetBar, NextAndPreviousGoRoundTheFlatList)
     EXPECT_EQ (value ("knob1"), 6.0f);
 }
 
+// Saving "Default" as it stands puts "User/Default" beside the top-level "Default". Previous and
+// next then still visit every preset once per round, in the flat list's order, and the browser's
+// mark and the heart follow the file, not the name.
+TEST_F (EditorPresetBar, PresetsOfOneNameAreEachVisitedOncePerRound)
+{
+    automate ("knob1", 12.0f);
+    scriptDialogs().typedName = "Default";
+    click (editor->saveButton);
+    ASSERT_TRUE (presetFolder().getChildFile ("User/Default.rcp").existsAsFile());
+    processor->presetManager->favoritesManager->toggleFavorite (presetFolder().getChildFile ("User/Default.rcp"));
+
+    // Flat list: Bright, Default, User/Default, User/Mine, Tape/Reel.
+    struct Step { juce::Button* button; const char* name; float drive; int flatIndex; };
+
+    const Step steps[] = {
+        { &editor->nextButton, "Mine",    6.0f,  3 }, { &editor->nextButton, "Reel",    9.0f,  4 },
+        { &editor->nextButton, "Bright",  3.0f,  0 }, { &editor->nextButton, "Default", 0.0f,  1 },
+        { &editor->nextButton, "Default", 12.0f, 2 }, { &editor->nextButton, "Mine",    6.0f,  3 },
+        { &editor->prevButton, "Default", 12.0f, 2 }, { &editor->prevButton, "Default", 0.0f,  1 },
+        { &editor->prevButton, "Bright",  3.0f,  0 }, { &editor->prevButton, "Reel",    9.0f,  4 },
+        { &editor->prevButton, "Mine",    6.0f,  3 }, { &editor->prevButton, "Default", 12.0f, 2 },
+    };
+
+    auto number = 0;
+
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE (juce::String (step.button == &editor->nextButton ? "next " : "previous ") + juce::String (++number));
+        click (*step.button);
+        EXPECT_EQ (currentName(), step.name);
+        EXPECT_EQ (value ("knob1"), step.drive);
+        EXPECT_EQ (editor->presetSelector->selector.currentIndex, step.flatIndex);
+        EXPECT_EQ (editor->heartButton.isFavourite, step.flatIndex == 2);
+    }
+}
+
 TEST_F (EditorPresetBar, UnknownNameGoesToTheFirstOrTheLast)
 {
     setCurrentName ("Gone");
@@ -252,9 +288,9 @@ TEST_F (EditorPresetBar, DeleteNamesTheExactFileAndRemovesOnlyIt)
     click (editor->nextButton);
     ASSERT_EQ (currentName(), "Mine");
 
-    // A second "Mine" elsewhere must survive.
-    savePreset ("Tape/Mine.rcp", 12.0f);
-    setCurrentName ("Mine");
+    // A second "Mine" elsewhere, written by another instance, must survive.
+    ASSERT_TRUE (presetFolder().getChildFile ("User/Mine.rcp").copyFileTo (presetFolder().getChildFile ("Tape/Mine.rcp")));
+    automate ("knob1", 12.0f);
     editor->undoStack.clear();
 
     auto& dialogs = scriptDialogs();
