@@ -5,7 +5,9 @@
 #include "PresetNames.h"
 
 #include <algorithm>
-#include <map>
+#include <string>
+#include <unordered_map>
+#include <utility>
 
 namespace
 {
@@ -127,68 +129,74 @@ void ModernPresetSelectorWrapper::scanPresetDirectory (const juce::File& folder,
 int ModernPresetSelectorWrapper::listFolder (const juce::File& folder, const juce::String& extension, std::vector<juce::File>& flatList,
                                              std::vector<CategoryItem>& categories, const juce::String& currentName)
 {
+    // One reading of the folder gives both: the categories are the flat list's presets of the
+    // top level and of the first-level folders, in its order, which is theirs.
     collectAllPresets (folder, extension, flatList);
 
-    std::map<juce::String, int> flatIndexOf;
-
-    for (auto i = 0; i < (int) flatList.size(); ++i)
-        flatIndexOf.emplace (flatList[(size_t) i].getFullPathName(), i);
-
-    const auto addPreset = [&] (CategoryItem& category, const juce::File& file)
+    const auto add = [] (CategoryItem& category, const juce::File& file, int flatIndex)
     {
-        const auto found = flatIndexOf.find (file.getFullPathName());
-
-        if (found == flatIndexOf.end())
-            return;
-
         category.presetNames.add (file.getFileNameWithoutExtension());
-        category.presetIndices.push_back (found->second);
+        category.presetIndices.push_back (flatIndex);
         category.presetFiles.push_back (file);
     };
 
-    const auto addFolderCategory = [&] (const juce::File& subFolder)
+    if (const auto* favourites = presetManager->favoritesManager.get(); favourites != nullptr && ! favourites->favorites.isEmpty())
     {
-        CategoryItem category;
-        category.name = subFolder.getFileNameWithoutExtension();
+        std::unordered_map<std::string, int> flatIndexOf;
 
-        for (const auto& preset : PresetListing::presetsIn (subFolder, extension))
-            addPreset (category, preset);
+        for (auto i = 0; i < (int) flatList.size(); ++i)
+            flatIndexOf.emplace (flatList[(size_t) i].getFullPathName().toStdString(), i);
 
-        if (! category.presetNames.isEmpty())
-            categories.push_back (std::move (category));
-    };
-
-    if (const auto* favourites = presetManager->favoritesManager.get())
-    {
         CategoryItem category;
         category.name = "Favorites";
 
         for (const auto& entry : favourites->favorites)
             if (const auto file = favourites->presetFolder.getChildFile (entry); file.existsAsFile() && isShownDepth (file, folder))
-                addPreset (category, file);
+                if (const auto found = flatIndexOf.find (file.getFullPathName().toStdString()); found != flatIndexOf.end())
+                    add (category, file, found->second);
 
         if (! category.presetNames.isEmpty())
             categories.push_back (std::move (category));
     }
 
-    for (const auto& preset : PresetListing::presetsIn (folder, extension))
+    // Only the first "User" folder is a category; deeper presets are in none.
+    const auto userCategory = PresetListing::firstUserFolder (folder);
+    juce::File openFolder;
+    auto shown = false;
+
+    for (auto i = 0; i < (int) flatList.size(); ++i)
     {
-        CategoryItem category;
-        category.name = preset.getFileNameWithoutExtension();
-        addPreset (category, preset);
+        const auto& file = flatList[(size_t) i];
+        const auto parent = file.getParentDirectory();
 
-        if (! category.presetNames.isEmpty())
+        if (parent == folder)
+        {
+            CategoryItem category;
+            category.name = file.getFileNameWithoutExtension();
+            add (category, file, i);
             categories.push_back (std::move (category));
+            continue;
+        }
+
+        if (parent.getParentDirectory() != folder)
+            continue;
+
+        if (parent != openFolder)
+        {
+            openFolder = parent;
+            shown = ! PresetListing::isUserFolder (parent) || parent == userCategory;
+
+            if (shown)
+            {
+                CategoryItem category;
+                category.name = parent.getFileNameWithoutExtension();
+                categories.push_back (std::move (category));
+            }
+        }
+
+        if (shown)
+            add (categories.back(), file, i);
     }
-
-    const auto subFolders = PresetListing::subFoldersOf (folder);
-
-    if (const auto user = std::find_if (subFolders.begin(), subFolders.end(), PresetListing::isUserFolder); user != subFolders.end())
-        addFolderCategory (*user);
-
-    for (const auto& subFolder : subFolders)
-        if (! PresetListing::isUserFolder (subFolder))
-            addFolderCategory (subFolder);
 
     // Names repeat across folders; the current preset is one file.
     const auto name = currentName.trimCharactersAtEnd ("*");
@@ -196,8 +204,10 @@ int ModernPresetSelectorWrapper::listFolder (const juce::File& folder, const juc
     if (name.isEmpty())
         return -1;
 
-    if (const auto found = flatIndexOf.find (presetManager->sourceFileOf (name).getFullPathName()); found != flatIndexOf.end())
-        return found->second;
+    const auto source = presetManager->sourceFileOf (name);
+
+    if (const auto found = std::find (flatList.begin(), flatList.end(), source); source != juce::File() && found != flatList.end())
+        return (int) std::distance (flatList.begin(), found);
 
     auto marked = -1;
 
