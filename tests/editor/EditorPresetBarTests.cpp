@@ -452,6 +452,47 @@ TEST_F (EditorPresetBar, RefusedNameBringsTheDialogBackWithTheReason)
     EXPECT_EQ (currentName(), "a-b");
 }
 
+// Two instances side by side: what the second deletes and saves, the first's browser shows at
+// its next opening.
+TEST_F (EditorPresetBar, BrowserShowsWhatAnotherInstanceDeletedAndSaved)
+{
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+    auto& selector = editor->presetSelector->selector;
+    selector.showMenu();
+    runPendingMessages();
+    selector.hideMenu();
+
+    QuorlinAudioProcessor otherProcessor;
+    QuorlinAudioProcessorEditor other (otherProcessor);
+    juce::StringArray otherAsked;
+    std::function<void (const juce::String&)> otherSave;
+    std::function<void()> otherDelete;
+    auto otherDialogs = std::make_unique<ScriptedDialogs> (otherAsked, otherSave, otherDelete);
+    otherDialogs->confirm = true;
+    otherDialogs->typedName = "Fresh";
+    auto& otherScript = *otherDialogs;
+    other.presetDialogs = std::move (otherDialogs);
+
+    otherProcessor.presetManager->loadPreset (presetFolder().getChildFile ("User/Mine.rcp"));
+    click (other.deleteButton);
+    ASSERT_FALSE (presetFolder().getChildFile ("User/Mine.rcp").exists());
+    click (other.saveButton);
+    ASSERT_TRUE (presetFolder().getChildFile ("User/Fresh.rcp").existsAsFile());
+    EXPECT_FALSE (otherScript.typedName.has_value());
+
+    selector.showMenu();
+    runPendingMessages();
+    ASSERT_NE (selector.menu, nullptr);
+    const auto& categories = selector.menu->categories;
+    const auto user = std::find_if (categories.begin(), categories.end(), [] (const auto& c) { return c.name == "User"; });
+    ASSERT_NE (user, categories.end());
+    EXPECT_EQ (user->presetNames, juce::StringArray ("Fresh"));
+
+    selector.hideMenu();
+    editor->removeFromDesktop();
+}
+
 TEST_F (EditorPresetBar, BrowserPickLoadsThePresetWithoutAnUndoStep)
 {
     editor->addToDesktop (0);
