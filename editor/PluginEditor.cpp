@@ -894,7 +894,7 @@ void QuorlinAudioProcessorEditor::stepThroughPresets (int step)
         // forwards and to the last going back.
         const auto current = presetSelector->getCurrentPresetIndex();
         const auto target = step < 0 ? (current > 0 ? current - 1 : count - 1) : (current + 1) % count;
-        presetSelector->loadPresetFile (presets[(size_t) target]);
+        presetSelector->presetManager->loadPreset (presets[(size_t) target]);
         presetSelector->refresh();
     }
 
@@ -957,7 +957,7 @@ void QuorlinAudioProcessorEditor::askForPresetName (const juce::String& suggeste
 
 void QuorlinAudioProcessorEditor::askToDeletePreset()
 {
-    const auto file = presetSelector->getPresetFileToDelete();
+    const auto file = presetSelector->getCurrentPresetFile();
 
     if (file == juce::File())
         return;

@@ -1,5 +1,6 @@
 #include "ModernPresetMenu.h"
 
+#include "BrowserWindows.h"
 #include "PresetBox.h"
 #include "PresetBrowserLook.h"
 #include "ScrolledRows.h"
@@ -196,10 +197,7 @@ void ModernPresetMenu::positionSubMenu (int categoryIndex)
 void ModernPresetMenu::closeSubMenu()
 {
     if (subMenu != nullptr && subMenu->isVisible())
-    {
-        subMenu->setVisible (false);
-        subMenu->removeFromDesktop();
-    }
+        BrowserWindows::close (*subMenu);
 
     expandedIndex = -1;
     repaint();
@@ -321,6 +319,11 @@ void ModernPresetMenu::mouseDown (const juce::MouseEvent& e)
 
     closeSubMenu();
     requestClose();
+}
+
+void ModernPresetMenu::mouseUp (const juce::MouseEvent&)
+{
+    BrowserWindows::finishClosing (*this);
 }
 
 void ModernPresetMenu::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails& wheel)

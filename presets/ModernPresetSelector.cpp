@@ -1,5 +1,7 @@
 #include "ModernPresetSelector.h"
 
+#include "BrowserWindows.h"
+
 ModernPresetSelector::ModernPresetSelector()
 {
     chevron.startNewSubPath (0.0f, 0.0f);
@@ -24,6 +26,9 @@ void ModernPresetSelector::setPointerSource (PointerSource& source)
 //==============================================================================
 void ModernPresetSelector::showMenu()
 {
+    if (onMenuOpening)
+        onMenuOpening();
+
     if (overlayParent != nullptr)
     {
         auto newOverlay = std::make_unique<DimmedOverlay2>();
@@ -87,8 +92,7 @@ void ModernPresetSelector::hideMenu()
     if (menu != nullptr && menu->isVisible())
     {
         menu->closeSubMenu();
-        menu->setVisible (false);
-        menu->removeFromDesktop();
+        BrowserWindows::close (*menu);
     }
 }
 

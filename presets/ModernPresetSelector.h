@@ -43,6 +43,11 @@ public:
 
     std::function<void (int)> onPresetSelected;
     std::function<void()> onMenuCreated;
+
+    /** Called at every opening before the menu takes the categories, so that the owner can list
+        the folder as it is now: presets deleted or added meanwhile, by another instance too.
+    */
+    std::function<void()> onMenuOpening;
     std::unique_ptr<ModernPresetMenu> menu;
     juce::String displayText { "Init" };
     juce::Path chevron;

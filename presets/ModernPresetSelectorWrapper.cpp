@@ -5,7 +5,9 @@
 #include "PresetNames.h"
 
 #include <algorithm>
-#include <map>
+#include <string>
+#include <unordered_map>
+#include <utility>
 
 namespace
 {
@@ -43,6 +45,7 @@ ModernPresetSelectorWrapper::ModernPresetSelectorWrapper (ProcessorPresetManager
     addAndMakeVisible (selector);
     selector.onPresetSelected = [this] (int flatIndex) { pickPreset (flatIndex); };
     selector.onMenuCreated = [this] { setupHeartClickHandler (presetManager->favoritesManager.get()); };
+    selector.onMenuOpening = [this] { refresh(); };
 
     refresh();
     startTimer (500);
@@ -119,99 +122,124 @@ void ModernPresetSelectorWrapper::scanPresetDirectory (const juce::File& folder,
                                                        int& presetCount, int& currentIndex, const juce::String& currentName)
 {
     std::vector<juce::File> flatList;
-    collectAllPresets (folder, extension, flatList);
+    currentIndex = listFolder (folder, extension, flatList, categories, currentName);
     presetCount = (int) flatList.size();
+}
 
-    std::map<juce::String, int> flatIndexOf;
+int ModernPresetSelectorWrapper::listFolder (const juce::File& folder, const juce::String& extension, std::vector<juce::File>& flatList,
+                                             std::vector<CategoryItem>& categories, const juce::String& currentName)
+{
+    // One reading of the folder gives both: the categories are the flat list's presets of the
+    // top level and of the first-level folders, in its order, which is theirs.
+    collectAllPresets (folder, extension, flatList);
 
-    for (auto i = 0; i < presetCount; ++i)
-        flatIndexOf.emplace (flatList[(size_t) i].getFullPathName(), i);
-
-    const auto currentPresetName = currentName.trimCharactersAtEnd ("*");
-
-    // The last preset of the current name in category order is the one marked as current.
-    const auto addPreset = [&] (CategoryItem& category, const juce::File& file)
+    const auto add = [] (CategoryItem& category, const juce::File& file, int flatIndex)
     {
-        const auto found = flatIndexOf.find (file.getFullPathName());
-
-        if (found == flatIndexOf.end())
-            return;
-
-        const auto name = file.getFileNameWithoutExtension();
-        category.presetNames.add (name);
-        category.presetIndices.push_back (found->second);
+        category.presetNames.add (file.getFileNameWithoutExtension());
+        category.presetIndices.push_back (flatIndex);
         category.presetFiles.push_back (file);
-
-        if (name == currentPresetName)
-            currentIndex = found->second;
     };
 
-    const auto addFolderCategory = [&] (const juce::File& subFolder)
+    if (const auto* favourites = presetManager->favoritesManager.get(); favourites != nullptr && ! favourites->favorites.isEmpty())
     {
-        CategoryItem category;
-        category.name = subFolder.getFileNameWithoutExtension();
+        std::unordered_map<std::string, int> flatIndexOf;
 
-        for (const auto& preset : PresetListing::presetsIn (subFolder, extension))
-            addPreset (category, preset);
+        for (auto i = 0; i < (int) flatList.size(); ++i)
+            flatIndexOf.emplace (flatList[(size_t) i].getFullPathName().toStdString(), i);
 
-        if (! category.presetNames.isEmpty())
-            categories.push_back (std::move (category));
-    };
-
-    if (const auto* favourites = presetManager->favoritesManager.get())
-    {
         CategoryItem category;
         category.name = "Favorites";
 
         for (const auto& entry : favourites->favorites)
             if (const auto file = favourites->presetFolder.getChildFile (entry); file.existsAsFile() && isShownDepth (file, folder))
-                addPreset (category, file);
+                if (const auto found = flatIndexOf.find (file.getFullPathName().toStdString()); found != flatIndexOf.end())
+                    add (category, file, found->second);
 
         if (! category.presetNames.isEmpty())
             categories.push_back (std::move (category));
     }
 
-    for (const auto& preset : PresetListing::presetsIn (folder, extension))
+    // Only the first "User" folder is a category; deeper presets are in none.
+    const auto userCategory = PresetListing::firstUserFolder (folder);
+    juce::File openFolder;
+    auto shown = false;
+
+    for (auto i = 0; i < (int) flatList.size(); ++i)
     {
-        CategoryItem category;
-        category.name = preset.getFileNameWithoutExtension();
-        addPreset (category, preset);
+        const auto& file = flatList[(size_t) i];
+        const auto parent = file.getParentDirectory();
 
-        if (! category.presetNames.isEmpty())
+        if (parent == folder)
+        {
+            CategoryItem category;
+            category.name = file.getFileNameWithoutExtension();
+            add (category, file, i);
             categories.push_back (std::move (category));
+            continue;
+        }
+
+        if (parent.getParentDirectory() != folder)
+            continue;
+
+        if (parent != openFolder)
+        {
+            openFolder = parent;
+            shown = ! PresetListing::isUserFolder (parent) || parent == userCategory;
+
+            if (shown)
+            {
+                CategoryItem category;
+                category.name = parent.getFileNameWithoutExtension();
+                categories.push_back (std::move (category));
+            }
+        }
+
+        if (shown)
+            add (categories.back(), file, i);
     }
 
-    const auto subFolders = PresetListing::subFoldersOf (folder);
+    // Names repeat across folders; the current preset is one file.
+    const auto name = currentName.trimCharactersAtEnd ("*");
 
-    if (const auto user = std::find_if (subFolders.begin(), subFolders.end(), PresetListing::isUserFolder); user != subFolders.end())
-        addFolderCategory (*user);
+    if (name.isEmpty())
+        return -1;
 
-    for (const auto& subFolder : subFolders)
-        if (! PresetListing::isUserFolder (subFolder))
-            addFolderCategory (subFolder);
-}
+    const auto source = presetManager->sourceFileOf (name);
 
-int ModernPresetSelectorWrapper::getCurrentPresetIndex()
-{
-    const auto name = getCurrentName();
-    const auto presets = getFlatPresetList();
+    if (const auto found = std::find (flatList.begin(), flatList.end(), source); source != juce::File() && found != flatList.end())
+        return (int) std::distance (flatList.begin(), found);
 
-    const auto found = std::find_if (presets.begin(), presets.end(), [&name] (const juce::File& file)
+    auto marked = -1;
+
+    for (const auto& category : categories)
+        for (auto i = 0; i < category.presetNames.size(); ++i)
+            if (category.presetNames[i] == name)
+                marked = category.presetIndices[(size_t) i];
+
+    if (marked >= 0)
+        return marked;
+
+    const auto first = std::find_if (flatList.begin(), flatList.end(), [&name] (const juce::File& file)
     {
         return file.getFileNameWithoutExtension() == name;
     });
 
-    return found != presets.end() ? (int) std::distance (presets.begin(), found) : -1;
+    return first != flatList.end() ? (int) std::distance (flatList.begin(), first) : -1;
+}
+
+int ModernPresetSelectorWrapper::getCurrentPresetIndex()
+{
+    std::vector<juce::File> flatList;
+    std::vector<CategoryItem> categories;
+    return listFolder (presetManager->presetFolder, presetManager->presetExtension, flatList, categories, getCurrentName());
 }
 
 juce::File ModernPresetSelectorWrapper::getCurrentPresetFile()
 {
-    const auto name = getCurrentName();
-
-    if (name.isEmpty())
-        return {};
-
-    return findPresetFile (presetManager->presetFolder, name, presetManager->presetExtension);
+    std::vector<juce::File> flatList;
+    std::vector<CategoryItem> categories;
+    const auto index = listFolder (presetManager->presetFolder, presetManager->presetExtension, flatList, categories, getCurrentName());
+    return index >= 0 ? flatList[(size_t) index] : juce::File();
 }
 
 juce::File ModernPresetSelectorWrapper::findPresetFile (const juce::File& folder, const juce::String& name, const juce::String& extension)
@@ -230,18 +258,12 @@ void ModernPresetSelectorWrapper::pickPreset (int flatIndex)
     // The row's own file: the folder may have changed since the browser was filled, and a
     // fresh listing could put another preset at this index.
     if (const auto file = fileShownFor (flatIndex); file != juce::File())
-        loadPresetFile (file);
+        presetManager->loadPreset (file);
 
     if (onPresetLoaded)
         onPresetLoaded();
 
     refresh();
-}
-
-void ModernPresetSelectorWrapper::loadPresetFile (const juce::File& file)
-{
-    presetManager->loadPreset (file);
-    lastPresetFile = file;
 }
 
 void ModernPresetSelectorWrapper::setupHeartClickHandler (FavoritesManager* favoritesManager)
@@ -296,37 +318,8 @@ juce::File ModernPresetSelectorWrapper::saveUserPreset (const juce::String& type
 
     file.getParentDirectory().createDirectory();
     presetManager->savePresetInternal (file);
-    lastPresetFile = file;
     refresh();
     return file;
-}
-
-juce::File ModernPresetSelectorWrapper::getPresetFileToDelete()
-{
-    const auto name = getCurrentName();
-
-    if (name.isEmpty())
-        return {};
-
-    const auto& folder = presetManager->presetFolder;
-
-    if (lastPresetFile.existsAsFile() && lastPresetFile.isAChildOf (folder) && lastPresetFile.getFileNameWithoutExtension() == name)
-        return lastPresetFile;
-
-    std::vector<CategoryItem> categories;
-    int presetCount = 0, currentIndex = -1;
-    scanPresetDirectory (folder, presetManager->presetExtension, categories, presetCount, currentIndex, name);
-
-    // The one the browser marks with its check; a preset deeper than the browser shows is found
-    // as the previous and next buttons find it.
-    if (const auto marked = fileIn (categories, currentIndex); marked.existsAsFile())
-        return marked;
-
-    for (const auto& preset : getFlatPresetList())
-        if (preset.getFileNameWithoutExtension() == name)
-            return preset;
-
-    return {};
 }
 
 bool ModernPresetSelectorWrapper::deletePresetFile (const juce::File& file)
@@ -343,9 +336,6 @@ bool ModernPresetSelectorWrapper::deletePresetFile (const juce::File& file)
         state.setProperty (presetManager->currentPresetPropertyId, juce::String(), nullptr);
         state.setProperty (presetManager->modifiedPropertyId, false, nullptr);
     }
-
-    if (file == lastPresetFile)
-        lastPresetFile = juce::File();
 
     refresh();
     return deleted;

@@ -45,10 +45,15 @@ public:
     /** The flat preset list of the preset folder. */
     std::vector<juce::File> getFlatPresetList();
 
-    /** The flat index of the first preset named like the current preset, or -1. */
+    /** The flat index of the current preset's file, or -1. */
     int getCurrentPresetIndex();
 
-    /** The first file of the current preset's name that the file system lists, or an empty file. */
+    /** The current preset's file: the one it was last loaded from or saved to while it still
+        carries the name that gave it; else the one the browser marks, the last of its name in
+        category order; else, deeper than the browser shows, the first of its name in the flat
+        list. An empty file when there is no current name or no file of it. Previous and next, the
+        browser's check mark, the heart and the delete action all take this one file.
+    */
     juce::File getCurrentPresetFile();
 
     /** A file below the folder whose name without extension is name, or an empty file. */
@@ -57,20 +62,10 @@ public:
     /** Gives the menu the favourites and its preset list the heart handler. */
     void setupHeartClickHandler (FavoritesManager* favoritesManager);
 
-    /** Loads a preset file and remembers it as the one the current preset came from. */
-    void loadPresetFile (const juce::File& file);
-
     /** Saves the current state under a typed name in the "User" folder and lists the folder
         again. Returns the written file, or an empty file when the name is refused.
     */
     juce::File saveUserPreset (const juce::String& typedName);
-
-    /** The one file the delete action removes: the file the current preset was last loaded from
-        or saved to when its name still matches, else the one the browser marks as current, else
-        the first of that name in the flat list. Empty when there is no current preset or no
-        file of its name.
-    */
-    juce::File getPresetFileToDelete();
 
     /** Deletes exactly that file; only when it is gone, and the current preset still carries its
         name, the current name is cleared. Lists the folder again. True when the file was deleted.
@@ -93,10 +88,14 @@ private:
     void pickPreset (int flatIndex);
     void heartClicked (FavoritesManager&, const juce::File& presetFile);
 
+    /** Fills the flat list and the categories of the folder; returns the flat index of the
+        current preset's file for that name (its shown form), or -1.
+    */
+    int listFolder (const juce::File& folder, const juce::String& extension, std::vector<juce::File>& flatList,
+                    std::vector<ModernPresetMenu::CategoryItem>& categories, const juce::String& currentName);
+
     /** The file of a flat index among the categories the browser shows, or an empty file. */
     juce::File fileShownFor (int flatIndex) const;
-
-    juce::File lastPresetFile;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ModernPresetSelectorWrapper)
 };

@@ -372,27 +372,32 @@ namespace
 }
 
 //==============================================================================
-juce::File NativePresetFileChooser::chooseFileToSave (const juce::String& title, const juce::File& initialFile, const juce::String& pattern)
+NativePresetFileChooser::NativePresetFileChooser (bool useSystem)
+    : useSystemDialogs (useSystem)
 {
-    juce::FileChooser chooser (title, initialFile, pattern, true, false, nullptr);
-
-    if (chooser.showDialog (juce::FileBrowserComponent::saveMode
-                                | juce::FileBrowserComponent::canSelectFiles
-                                | juce::FileBrowserComponent::warnAboutOverwriting,
-                            nullptr))
-        return chooser.getResult();
-
-    return {};
 }
 
-juce::File NativePresetFileChooser::chooseFileToOpen (const juce::String& title, const juce::File& initialFolder, const juce::String& pattern)
+void NativePresetFileChooser::chooseFileToSave (const juce::String& title, const juce::File& initialFile, const juce::String& pattern, Answer onChosen)
 {
-    juce::FileChooser chooser (title, initialFolder, pattern, true, false, nullptr);
+    launch (title, initialFile, pattern,
+            juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles | juce::FileBrowserComponent::warnAboutOverwriting,
+            std::move (onChosen));
+}
 
-    if (chooser.showDialog (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles, nullptr))
-        return chooser.getResult();
+void NativePresetFileChooser::chooseFileToOpen (const juce::String& title, const juce::File& initialFolder, const juce::String& pattern, Answer onChosen)
+{
+    launch (title, initialFolder, pattern, juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles, std::move (onChosen));
+}
 
-    return {};
+void NativePresetFileChooser::launch (const juce::String& title, const juce::File& initialFile, const juce::String& pattern, int flags, Answer onChosen)
+{
+    // The chooser closes the dialog it replaces without answering.
+    chooser = std::make_unique<juce::FileChooser> (title, initialFile, pattern, useSystemDialogs, false, nullptr);
+    chooser->launchAsync (flags, [onChosen = std::move (onChosen)] (const juce::FileChooser& closed)
+    {
+        if (onChosen)
+            onChosen (closed.getResult());
+    });
 }
 
 //==============================================================================
@@ -468,8 +473,15 @@ ProcessorPresetManager::ProcessorPresetManager (QuorlinAudioProcessor& processor
 
     favoritesManager = std::make_unique<FavoritesManager> (presetFolder);
 
-    if (const auto defaultPreset = presetFolder.getChildFile ("Default" + presetExtension); ! defaultPreset.existsAsFile())
+    const auto defaultPreset = presetFolder.getChildFile ("Default" + presetExtension);
+
+    if (! defaultPreset.existsAsFile())
         savePresetInternal (defaultPreset);
+
+    // The "Default" every instance starts with is the top-level one, also beside other presets
+    // of that name.
+    sourceFile = defaultPreset;
+    sourceName = "Default";
 }
 
 juce::File ProcessorPresetManager::defaultPresetFolder()
@@ -492,16 +504,24 @@ juce::String ProcessorPresetManager::filePattern() const
 
 void ProcessorPresetManager::savePresetInternal (juce::File file)
 {
-    if (file == juce::File())
+    if (file != juce::File())
     {
-        file = fileChooser->chooseFileToSave ("Choose output file location...",
-                                              presetFolder.getNonexistentChildFile ("New Preset", presetExtension),
-                                              filePattern());
-
-        if (file == juce::File())
-            return;
+        writePreset (file);
+        return;
     }
 
+    fileChooser->chooseFileToSave ("Choose output file location...",
+                                   presetFolder.getNonexistentChildFile ("New Preset", presetExtension),
+                                   filePattern(),
+                                   [this] (const juce::File& chosen)
+                                   {
+                                       if (chosen != juce::File())
+                                           writePreset (chosen);
+                                   });
+}
+
+void ProcessorPresetManager::writePreset (const juce::File& file)
+{
     RootPropertySnapshot previousName (apvts->state, currentPresetPropertyId);
     RootPropertySnapshot previousFlag (apvts->state, modifiedPropertyId);
 
@@ -515,37 +535,67 @@ void ProcessorPresetManager::savePresetInternal (juce::File file)
     {
         previousFlag.restore();
         previousName.restore();
+        return;
     }
+
+    sourceFile = file;
+    sourceName = file.getFileNameWithoutExtension();
 }
 
 void ProcessorPresetManager::loadPreset (juce::File file)
 {
-    if (file == juce::File() || ! file.exists())
+    if (file != juce::File() && file.exists())
     {
-        file = fileChooser->chooseFileToOpen ("Choose preset...", presetFolder, filePattern());
-
-        if (file == juce::File())
-            return;
+        readPreset (file);
+        return;
     }
 
+    // A chosen file that has gone by then loads nothing; asking again would only loop.
+    fileChooser->chooseFileToOpen ("Choose preset...", presetFolder, filePattern(), [this] (const juce::File& chosen)
+    {
+        if (chosen != juce::File())
+            readPreset (chosen);
+    });
+}
+
+void ProcessorPresetManager::readPreset (const juce::File& file)
+{
     // Anything far larger than a preset is none, and would only keep the message thread busy.
     if (file.getSize() > largestPresetFile)
         return;
 
+    // Every load that takes replaces the state tree.
+    const auto stateBefore = apvts->state;
+
     if (const auto preset = treeFromText (presetTextOf (file)); preset.isValid())
     {
         processor->loadTree (stateFromPreset (preset));
-        return;
+    }
+    else
+    {
+        juce::FileInputStream stream (file);
+
+        if (! stream.openedOk())
+            return;
+
+        juce::MemoryBlock block;
+        stream.readIntoMemoryBlock (block);
+        processor->setStateInformation (block.getData(), (int) block.getSize());
     }
 
-    juce::FileInputStream stream (file);
+    if (apvts->state != stateBefore)
+    {
+        sourceFile = file;
+        sourceName = apvts->state.getProperty (currentPresetPropertyId).toString();
+    }
+}
 
-    if (! stream.openedOk())
-        return;
+juce::File ProcessorPresetManager::sourceFileOf (const juce::String& presetName) const
+{
+    if (presetName.isNotEmpty() && presetName == sourceName && sourceFile.existsAsFile())
+        return sourceFile;
 
-    juce::MemoryBlock block;
-    stream.readIntoMemoryBlock (block);
-    processor->setStateInformation (block.getData(), (int) block.getSize());
+    return {};
 }
 
 juce::ValueTree ProcessorPresetManager::stateFromPreset (const juce::ValueTree& preset) const

@@ -2,31 +2,46 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <functional>
 #include <memory>
 
 class QuorlinAudioProcessor;
 
 /** Asks the user for a preset file. The manager goes through this so that tests can answer for
     the user; the real one shows the system's file dialogs.
+
+    Both questions return at once and answer later, on the message thread: onChosen gets the
+    confirmed file, or an empty file when the user cancels. A new question replaces one still
+    open, and destroying the chooser closes an open one; neither answers then.
 */
 class PresetFileChooser
 {
 public:
+    using Answer = std::function<void (const juce::File&)>;
+
     virtual ~PresetFileChooser() = default;
 
-    /** Returns the confirmed file, or an empty file when the user cancels. */
-    virtual juce::File chooseFileToSave (const juce::String& title, const juce::File& initialFile, const juce::String& pattern) = 0;
-
-    /** Returns the confirmed file, or an empty file when the user cancels. */
-    virtual juce::File chooseFileToOpen (const juce::String& title, const juce::File& initialFolder, const juce::String& pattern) = 0;
+    virtual void chooseFileToSave (const juce::String& title, const juce::File& initialFile, const juce::String& pattern, Answer onChosen) = 0;
+    virtual void chooseFileToOpen (const juce::String& title, const juce::File& initialFolder, const juce::String& pattern, Answer onChosen) = 0;
 };
 
-/** The system's native dialogs, run modally on the message thread. */
+/** The system's file dialogs, run asynchronously so that the host's message loop goes on while
+    one is open. Without the system's own dialogs, or when told not to use them, the framework's
+    dialog box stands in.
+*/
 class NativePresetFileChooser final : public PresetFileChooser
 {
 public:
-    juce::File chooseFileToSave (const juce::String& title, const juce::File& initialFile, const juce::String& pattern) override;
-    juce::File chooseFileToOpen (const juce::String& title, const juce::File& initialFolder, const juce::String& pattern) override;
+    explicit NativePresetFileChooser (bool useSystemDialogs = true);
+
+    void chooseFileToSave (const juce::String& title, const juce::File& initialFile, const juce::String& pattern, Answer onChosen) override;
+    void chooseFileToOpen (const juce::String& title, const juce::File& initialFolder, const juce::String& pattern, Answer onChosen) override;
+
+private:
+    void launch (const juce::String& title, const juce::File& initialFile, const juce::String& pattern, int flags, Answer onChosen);
+
+    const bool useSystemDialogs;
+    std::unique_ptr<juce::FileChooser> chooser;
 };
 
 /** The list of favourite presets and its file, "Favorites.txt" in the preset folder.
@@ -75,13 +90,21 @@ public:
                             const juce::String& presetExtension,
                             std::unique_ptr<PresetFileChooser> fileChooser = std::make_unique<NativePresetFileChooser>());
 
-    /** Writes the current state as a preset named after the file; an empty file asks for one
-        first. When the file cannot be written, the current name and flag stay as they were.
+    /** Writes the current state as a preset named after the file. An empty file asks for one
+        first and saves once the user has chosen it; a cancel changes nothing. When the file cannot
+        be written, the current name and flag stay as they were.
     */
     void savePresetInternal (juce::File file);
 
-    /** Replaces the state with a preset file's; an empty or missing file asks for one first. */
+    /** Replaces the state with a preset file's. An empty or missing file asks for one first and
+        loads it once the user has chosen it; a cancel changes nothing.
+    */
     void loadPreset (juce::File file);
+
+    /** The file the current preset was last loaded from or saved to, while presetName is still
+        the name that load or save gave it; an empty file otherwise, or when it is gone.
+    */
+    juce::File sourceFileOf (const juce::String& presetName) const;
 
     /** Replaces the dialogs, so that tests can answer them. */
     void setFileChooser (std::unique_ptr<PresetFileChooser> newChooser);
@@ -105,7 +128,12 @@ private:
 
     juce::String filePattern() const;
 
+    void writePreset (const juce::File& file);
+    void readPreset (const juce::File& file);
+
     std::unique_ptr<PresetFileChooser> fileChooser;
+    juce::File sourceFile;
+    juce::String sourceName;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ProcessorPresetManager)
 };

@@ -16,6 +16,11 @@ void AlertWindowPresetDialogs::askForPresetName (const juce::String& suggestedNa
     auto alert = createWindow ("Save Preset", problem.isEmpty() ? juce::String ("Enter preset name:")
                                                                 : problem + "\nEnter another preset name:");
     alert->addTextEditor ("name", suggestedName, "Preset name:", false);
+
+    // The buttons come first in the focus order unless the field shares their place, and then
+    // the field, being above them, does: the window gives it the keyboard whenever it takes the
+    // focus, and the field then selects its text, so typing replaces the suggestion.
+    alert->getTextEditor ("name")->setExplicitFocusOrder (1);
     alert->addButton ("Save", 1);
     alert->addButton ("Cancel", 0);
 

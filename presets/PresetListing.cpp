@@ -3,18 +3,83 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <utility>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace
 {
-    std::vector<juce::File> sortedChildren (const juce::File& folder, int whatToLookFor)
+    /** A folder's preset files and sub-folders, each sorted by name. */
+    struct FolderContents
     {
-        std::vector<juce::File> children;
+        std::vector<juce::File> presets, subFolders;
+    };
 
-        for (const auto& child : folder.findChildFiles (whatToLookFor, false, "*"))
-            children.push_back (child);
+    /** Orders names by their upper-case forms, then by their characters' codes: UTF-8 bytes
+        compare as the characters' codes do.
+    */
+    std::string sortKeyOf (const juce::String& name)
+    {
+        return name.toUpperCase().toStdString() + '\0' + name.toStdString();
+    }
 
-        std::stable_sort (children.begin(), children.end(), PresetListing::comesBefore);
-        return children;
+    FolderContents readFolder (const juce::File& folder, const juce::String& extension)
+    {
+        struct Closer
+        {
+            void operator() (DIR* d) const  { closedir (d); }
+        };
+
+        const std::unique_ptr<DIR, Closer> directory (opendir (folder.getFullPathName().toRawUTF8()));
+
+        if (directory == nullptr)
+            return {};
+
+        std::vector<std::pair<std::string, juce::File>> presets, subFolders;
+
+        while (const auto* entry = readdir (directory.get()))
+        {
+            const auto name = juce::String::fromUTF8 (entry->d_name);
+
+            if (name == "." || name == "..")
+                continue;
+
+            const auto child = folder.getChildFile (name);
+            auto isFolder = entry->d_type == DT_DIR;
+
+            // Only links, and entries of a file system that does not tell, need a look of their own.
+            if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
+            {
+                struct stat info;
+
+                if (stat (child.getFullPathName().toRawUTF8(), &info) != 0)
+                    continue;
+
+                isFolder = S_ISDIR (info.st_mode);
+            }
+
+            if (isFolder)
+                subFolders.emplace_back (sortKeyOf (name), child);
+            else if (name.endsWithIgnoreCase (extension))
+                presets.emplace_back (sortKeyOf (name), child);
+        }
+
+        const auto sorted = [] (std::vector<std::pair<std::string, juce::File>>& keyed)
+        {
+            std::sort (keyed.begin(), keyed.end(), [] (const auto& a, const auto& b) { return a.first < b.first; });
+
+            std::vector<juce::File> files;
+            files.reserve (keyed.size());
+
+            for (auto& [key, file] : keyed)
+                files.push_back (std::move (file));
+
+            return files;
+        };
+
+        return { sorted (presets), sorted (subFolders) };
     }
 
     /** The folder's path with every symbolic link resolved, so that a loop shows as a repeat. */
@@ -38,10 +103,10 @@ namespace
 
         foldersOnPath.push_back (realPath);
 
-        for (const auto& preset : PresetListing::presetsIn (folder, extension))
-            result.push_back (preset);
+        const auto contents = readFolder (folder, extension);
+        result.insert (result.end(), contents.presets.begin(), contents.presets.end());
 
-        const auto subFolders = PresetListing::subFoldersOf (folder);
+        const auto& subFolders = contents.subFolders;
 
         for (const auto& subFolder : subFolders)
             if (PresetListing::isUserFolder (subFolder))
@@ -102,38 +167,14 @@ juce::File PresetListing::findPresetNamed (const juce::File& folder, const juce:
     return findAlongPath (folder, name, extension, foldersOnPath);
 }
 
-std::vector<juce::File> PresetListing::presetsIn (const juce::File& folder, const juce::String& extension)
+juce::File PresetListing::firstUserFolder (const juce::File& folder)
 {
-    auto presets = sortedChildren (folder, juce::File::findFiles);
-
-    // The file finder matches patterns case-sensitively on some systems, so the extension is
-    // matched here; a link that leads nowhere is no preset.
-    presets.erase (std::remove_if (presets.begin(), presets.end(),
-                                   [&extension] (const juce::File& file) { return ! isPresetFile (file, extension); }),
-                   presets.end());
-
-    return presets;
-}
-
-std::vector<juce::File> PresetListing::subFoldersOf (const juce::File& folder)
-{
-    return sortedChildren (folder, juce::File::findDirectories);
+    const auto subFolders = readFolder (folder, {}).subFolders;
+    const auto user = std::find_if (subFolders.begin(), subFolders.end(), isUserFolder);
+    return user != subFolders.end() ? *user : juce::File();
 }
 
 bool PresetListing::isUserFolder (const juce::File& folder)
 {
     return folder.getFileName().equalsIgnoreCase ("User");
-}
-
-bool PresetListing::comesBefore (const juce::File& first, const juce::File& second)
-{
-    const auto& a = first.getFullPathName();
-    const auto& b = second.getFullPathName();
-
-    // Names that differ only in case would otherwise keep the file system's order, which
-    // changes from one machine to the next.
-    if (const auto order = a.compareIgnoreCase (b); order != 0)
-        return order < 0;
-
-    return a.compare (b) < 0;
 }

@@ -1,5 +1,6 @@
 #include "PresetSubMenu.h"
 
+#include "BrowserWindows.h"
 #include "PresetBrowserLook.h"
 #include "ScrolledRows.h"
 
@@ -230,6 +231,11 @@ void PresetSubMenu::mouseDown (const juce::MouseEvent& e)
 
     if (onItemSelected)
         onItemSelected (item.index);
+}
+
+void PresetSubMenu::mouseUp (const juce::MouseEvent&)
+{
+    BrowserWindows::finishClosing (*this);
 }
 
 void PresetSubMenu::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails& wheel)

@@ -85,11 +85,11 @@ namespace BrowserTest
         return details;
     }
 
-    /** Answers no file dialog: every request is a cancel. */
+    /** Answers every file dialog at once with a cancel. */
     struct NoFileDialogs final : public PresetFileChooser
     {
-        juce::File chooseFileToSave (const juce::String&, const juce::File&, const juce::String&) override  { return {}; }
-        juce::File chooseFileToOpen (const juce::String&, const juce::File&, const juce::String&) override  { return {}; }
+        void chooseFileToSave (const juce::String&, const juce::File&, const juce::String&, Answer onChosen) override  { onChosen ({}); }
+        void chooseFileToOpen (const juce::String&, const juce::File&, const juce::String&, Answer onChosen) override  { onChosen ({}); }
     };
 
     /** Preset dialogs that answer as the test says and record what they were asked. */

@@ -461,3 +461,136 @@ TEST_F (Browser, PicturesOfTheOpenBrowser)
     const auto closed = writePicture (editor.createComponentSnapshot (juce::Rectangle<int> (230, 0, 260, 50)), "preset-bar-closed.png");
     EXPECT_TRUE (closed.existsAsFile());
 }
+
+//==============================================================================
+// Another instance deletes and adds presets while this browser is closed: the next opening shows
+// the folder as it is then, and its rows load the files they show.
+TEST_F (Browser, EachOpeningShowsTheFolderAsItIsThen)
+{
+    open();
+    ASSERT_EQ (listNames(), juce::StringArray ({ "Drums", "Mine", "Vocal" }));
+    selector().hideMenu();
+
+    ASSERT_TRUE (root.getChildFile ("User/Mine.rcp").deleteFile());
+    add ({ "User/Bass.rcp", "Keys/Piano.rcp" });
+
+    open();
+    EXPECT_EQ (categoryNames (menu().categories),
+               juce::StringArray ({ "Clean", "Default", "Warm", "User", "Keys", "Mastering", "Tape" }));
+    EXPECT_EQ (listNames(), juce::StringArray ({ "Bass", "Drums", "Vocal" }));
+    EXPECT_EQ (list().selectedIndex, 2);
+    ASSERT_EQ (list().items.size(), 3u);
+    EXPECT_TRUE (list().items[2].isCurrent);
+
+    list().mouseDown (mouseAt (list(), 60.0f, 7.0f + 10.0f));
+    EXPECT_EQ (loadedOrigin(), "User/Bass.rcp");
+    EXPECT_TRUE (isClosed());
+}
+
+namespace
+{
+    /** The framework's file dialog box on screen, or nullptr. */
+    juce::FileChooserDialogBox* openFileDialog()
+    {
+        auto& desktop = juce::Desktop::getInstance();
+
+        for (auto i = 0; i < desktop.getNumComponents(); ++i)
+            if (auto* box = dynamic_cast<juce::FileChooserDialogBox*> (desktop.getComponent (i)); box != nullptr && box->isShowing())
+                return box;
+
+        return nullptr;
+    }
+
+    /** Counts its ticks: the message loop is running while it counts. */
+    struct TickCounter final : public juce::Timer
+    {
+        ~TickCounter() override  { stopTimer(); }
+        void timerCallback() override  { ++ticks; }
+        int ticks = 0;
+    };
+
+    /** Stands in for a user who cancels whatever file dialog is open after a while; so a dialog
+        that held the message loop ends instead of hanging the test.
+    */
+    struct LateCancel final : public juce::Timer
+    {
+        LateCancel()  { startTimer (1500); }
+        ~LateCancel() override  { stopTimer(); }
+
+        void timerCallback() override
+        {
+            stopTimer();
+
+            if (auto* box = openFileDialog())
+                box->exitModalState (0);
+        }
+    };
+}
+
+// The open dialog of a pick whose file went meanwhile, and the save dialog of a save without a
+// file, the framework's own dialog box standing in for the system's: the call returns with the
+// dialog open, the message loop goes on while it is, and a cancel changes nothing.
+TEST_F (Browser, FileDialogsLeaveTheMessageLoopRunning)
+{
+    manager->setFileChooser (std::make_unique<NativePresetFileChooser> (false));
+
+    struct Row { const char* title; bool pick; };
+
+    for (const auto& row : { Row { "Choose preset...", true }, Row { "Choose output file location...", false } })
+    {
+        SCOPED_TRACE (row.title);
+
+        // "Mine", the list's second row, goes while the list is open.
+        if (row.pick)
+        {
+            open();
+            ASSERT_EQ (listNames()[1], "Mine");
+            ASSERT_TRUE (root.getChildFile ("User/Mine.rcp").deleteFile());
+        }
+
+        const auto stateBefore = state().toXmlString();
+        const auto filesBefore = root.findChildFiles (juce::File::findFilesAndDirectories, true).size();
+        LateCancel lateCancel;
+
+        if (row.pick)
+        {
+            list().mouseDown (mouseAt (list(), 60.0f, 7.0f + 32.0f + 10.0f));
+            EXPECT_TRUE (isClosed());
+        }
+        else
+        {
+            manager->savePresetInternal ({});
+        }
+
+        auto* dialog = openFileDialog();
+        ASSERT_NE (dialog, nullptr) << "the call waited until the dialog was closed";
+        EXPECT_EQ (dialog->getName(), row.title);
+
+        TickCounter counter;
+        counter.startTimer (10);
+        EXPECT_TRUE (runUntil ([&counter] { return counter.ticks >= 5; }));
+        EXPECT_EQ (openFileDialog(), dialog);
+
+        dialog->exitModalState (0);
+        EXPECT_TRUE (runUntil ([] { return openFileDialog() == nullptr; }));
+        ASSERT_TRUE (runPendingCalls());
+
+        EXPECT_EQ (state().toXmlString(), stateBefore);
+        EXPECT_EQ (root.findChildFiles (juce::File::findFilesAndDirectories, true).size(), filesBefore);
+    }
+}
+
+// A dialog still open when its chooser goes (the instance closing, say) closes without an answer.
+TEST_F (Browser, FileDialogGoesWithItsChooserWithoutAnswering)
+{
+    manager->setFileChooser (std::make_unique<NativePresetFileChooser> (false));
+    const auto stateBefore = state().toXmlString();
+
+    manager->loadPreset (root.getChildFile ("Gone.rcp"));
+    ASSERT_NE (openFileDialog(), nullptr);
+
+    manager->setFileChooser (std::make_unique<NoFileDialogs>());
+    EXPECT_TRUE (runUntil ([] { return openFileDialog() == nullptr; }));
+    ASSERT_TRUE (runPendingCalls());
+    EXPECT_EQ (state().toXmlString(), stateBefore);
+}

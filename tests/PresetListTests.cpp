@@ -138,24 +138,29 @@ TEST_F (PresetList, WholeTreeGivesTheFlatListAndTheCategories)
     EXPECT_EQ (wrapper->selector.displayText, "Default");
 }
 
-TEST_F (PresetList, CurrentPresetIsTheLastOfItsNameInTheBrowserAndTheFirstInTheFlatList)
+// Names repeat across folders; the current preset is one file, which the browser marks and the
+// preset bar steps from. The instance starts with the top-level "Default". A name that no load or
+// save gave is the last of its name in the browser's categories, and deeper than those, the
+// first of its name in the flat list.
+TEST_F (PresetList, CurrentPresetIsOneFileForTheBrowserAndThePresetBar)
 {
     buildTree();
     startWrapper();
 
-    struct Case { const char* shownName; int browserIndex; int flatIndex; };
+    struct Case { const char* shownName; int flatIndex; };
 
     // "Default" is at the top and in "User"; "Mine" in "User" and in the deeper "Keys/USER";
     // "Church" only deeper than the browser shows.
     const Case cases[] = {
-        { "Default",   9,  6 },
-        { "Default*",  9,  6 },
-        { "Default**", 9,  6 },
-        { "Mine",      10, 10 },
-        { "Church",    -1, 14 },
-        { "default",   -1, -1 },
-        { "Nothing",   -1, -1 },
-        { "",          -1, -1 },
+        { "Default",   6 },
+        { "Default*",  6 },
+        { "Default**", 6 },
+        { "Mine",      10 },
+        { "Bass",      2 },
+        { "Church",    14 },
+        { "default",   -1 },
+        { "Nothing",   -1 },
+        { "",          -1 },
     };
 
     for (const auto& c : cases)
@@ -164,9 +169,42 @@ TEST_F (PresetList, CurrentPresetIsTheLastOfItsNameInTheBrowserAndTheFirstInTheF
         const juce::String shown (c.shownName);
         setNameAndFlag (shown.trimCharactersAtEnd ("*"), false);
 
-        EXPECT_EQ (scan (shown).currentIndex, c.browserIndex);
+        EXPECT_EQ (scan (shown).currentIndex, c.flatIndex);
         EXPECT_EQ (wrapper->getCurrentPresetIndex(), c.flatIndex);
+        EXPECT_EQ (wrapper->getCurrentPresetFile(), c.flatIndex >= 0 ? root.getChildFile (expectedFlatList[c.flatIndex]) : juce::File());
     }
+}
+
+// Once loaded or saved, the current preset is the file it came from, while the name is still
+// the one that file gave.
+TEST_F (PresetList, CurrentPresetIsTheFileItCameFrom)
+{
+    buildTree();
+    startWrapper();
+
+    const auto current = [this] { return relativePaths ({ wrapper->getCurrentPresetFile() }, root)[0]; };
+
+    // A pick of the top-level "Default" makes that the one, for the browser's mark too.
+    wrapper->selector.onPresetSelected (6);
+    EXPECT_EQ (current(), "Default.rcp");
+    EXPECT_EQ (wrapper->getCurrentPresetIndex(), 6);
+    EXPECT_EQ (wrapper->selector.currentIndex, 6);
+
+    // A modified state is still that preset.
+    setNameAndFlag ("Default", true);
+    EXPECT_EQ (current(), "Default.rcp");
+
+    // Saving another "Mine" into "User" replaces that one and makes it the one.
+    manager->loadPreset (root.getChildFile ("Keys/USER/Mine.rcp"));
+    EXPECT_EQ (current(), "Keys/USER/Mine.rcp");
+    EXPECT_EQ (wrapper->getCurrentPresetIndex(), 13);
+    EXPECT_EQ (wrapper->saveUserPreset ("Mine"), root.getChildFile ("User/Mine.rcp"));
+    EXPECT_EQ (current(), "User/Mine.rcp");
+    EXPECT_EQ (wrapper->selector.currentIndex, 10);
+
+    // A name from elsewhere (an undo, a host recall) no longer matches the remembered file.
+    setNameAndFlag ("Default", false);
+    EXPECT_EQ (current(), "User/Default.rcp");
 }
 
 TEST_F (PresetList, ShownNameCarriesTheModifiedMarkAndInitStandsInForNoName)
@@ -440,45 +478,6 @@ TEST_F (PresetList, RefusedNameSavesNothing)
 }
 
 //==============================================================================
-TEST_F (PresetList, DeleteResolvesTheFileTheCurrentPresetCameFrom)
-{
-    buildTree();
-    startWrapper();
-
-    struct Case { const char* name; const char* expected; };
-
-    // Without a load or save of its own, the one the browser marks; deeper, the first in the
-    // flat list.
-    const Case cases[] = {
-        { "Default", "User/Default.rcp" },
-        { "Mine",    "User/Mine.rcp" },
-        { "Church",  "Keys/Organ/Church.rcp" },
-        { "Bass",    "Bass.rcp" },
-        { "Nothing", "<none>" },
-        { "",        "<none>" },
-    };
-
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE (c.name);
-        setNameAndFlag (c.name, true);
-        EXPECT_EQ (relativePaths ({ wrapper->getPresetFileToDelete() }, root)[0], c.expected);
-    }
-
-    // A pick of the top-level "Default" makes that the one.
-    wrapper->selector.onPresetSelected (6);
-    EXPECT_EQ (relativePaths ({ wrapper->getPresetFileToDelete() }, root)[0], "Default.rcp");
-
-    // Saving another "Mine" into "User" replaces that one and makes it the one.
-    setNameAndFlag ("Mine", false);
-    EXPECT_EQ (wrapper->saveUserPreset ("Mine"), root.getChildFile ("User/Mine.rcp"));
-    EXPECT_EQ (wrapper->getPresetFileToDelete(), root.getChildFile ("User/Mine.rcp"));
-
-    // A name from elsewhere (an undo, a host recall) no longer matches the remembered file.
-    setNameAndFlag ("Default", false);
-    EXPECT_EQ (wrapper->getPresetFileToDelete(), root.getChildFile ("User/Default.rcp"));
-}
-
 TEST_F (PresetList, DeleteRemovesExactlyThatFileAndThenClearsTheName)
 {
     buildTree();
@@ -486,7 +485,7 @@ TEST_F (PresetList, DeleteRemovesExactlyThatFileAndThenClearsTheName)
     wrapper->selector.onPresetSelected (6);
     setNameAndFlag ("Default", true);
 
-    const auto target = wrapper->getPresetFileToDelete();
+    const auto target = wrapper->getCurrentPresetFile();
     ASSERT_EQ (target, root.getChildFile ("Default.rcp"));
     EXPECT_EQ (PresetNames::deletionQuestion (target, root), "Delete \"Default\"?\nDefault.rcp");
 
@@ -525,7 +524,7 @@ TEST_F (PresetList, DeleteAfterTheCurrentPresetChangedKeepsTheNewName)
     buildTree();
     startWrapper();
     setNameAndFlag ("Mine", false);
-    const auto target = wrapper->getPresetFileToDelete();
+    const auto target = wrapper->getCurrentPresetFile();
 
     // While the dialog was open the host recalled another preset.
     setNameAndFlag ("Piano", true);
@@ -544,7 +543,7 @@ TEST_F (PresetList, SaveAndDeleteThroughTheDialogs)
 
     dialogs.askForPresetName (wrapper->getCurrentName(), {}, [this] (const juce::String& typed) { wrapper->saveUserPreset (typed); });
 
-    const auto target = wrapper->getPresetFileToDelete();
+    const auto target = wrapper->getCurrentPresetFile();
     dialogs.confirmDeletion (PresetNames::deletionQuestion (target, root), [this, target] { wrapper->deletePresetFile (target); });
 
     EXPECT_EQ (dialogs.asked, juce::StringArray ({ "save: Default", "delete: Delete \"Pad\"?\nUser/Pad.rcp" }));

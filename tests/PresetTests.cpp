@@ -13,6 +13,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace juce
@@ -115,13 +116,17 @@ namespace
         "  <PARAM id=\"poweR power\" value=\"1.0\"/>\r\n"
         "</VastrelV3>\r\n";
 
-    /** Records what the manager asked and answers with a prepared file. */
+    /** Records what the manager asked and answers with a prepared file: at once, as a user who
+        answers before anything else happens, or, when told to hold, whenever the test says.
+    */
     struct DialogScript
     {
         juce::File answer;
         int saveRequests = 0, openRequests = 0;
         juce::String title, pattern;
         juce::File shownFile;
+        bool holdAnswers = false;
+        PresetFileChooser::Answer heldAnswer;
     };
 
     class ScriptedFileChooser final : public PresetFileChooser
@@ -129,25 +134,29 @@ namespace
     public:
         explicit ScriptedFileChooser (DialogScript& scriptToUse) : script (scriptToUse) {}
 
-        juce::File chooseFileToSave (const juce::String& title, const juce::File& initialFile, const juce::String& pattern) override
+        void chooseFileToSave (const juce::String& title, const juce::File& initialFile, const juce::String& pattern, Answer onChosen) override
         {
             ++script.saveRequests;
-            return record (title, initialFile, pattern);
+            record (title, initialFile, pattern, std::move (onChosen));
         }
 
-        juce::File chooseFileToOpen (const juce::String& title, const juce::File& initialFolder, const juce::String& pattern) override
+        void chooseFileToOpen (const juce::String& title, const juce::File& initialFolder, const juce::String& pattern, Answer onChosen) override
         {
             ++script.openRequests;
-            return record (title, initialFolder, pattern);
+            record (title, initialFolder, pattern, std::move (onChosen));
         }
 
     private:
-        juce::File record (const juce::String& title, const juce::File& shown, const juce::String& pattern)
+        void record (const juce::String& title, const juce::File& shown, const juce::String& pattern, Answer onChosen)
         {
             script.title = title;
             script.shownFile = shown;
             script.pattern = pattern;
-            return script.answer;
+
+            if (script.holdAnswers)
+                script.heldAnswer = std::move (onChosen);
+            else
+                onChosen (script.answer);
         }
 
         DialogScript& script;
@@ -546,6 +555,87 @@ TEST_F (PresetFiles, LoadWithoutAnExistingFileAsksWhichToLoad)
         EXPECT_EQ (valueOf (*processor, "knob11"), 6.0f);
         EXPECT_EQ (state()[currentPresetId].toString(), "Picked");
     }
+}
+
+// The dialogs answer after the call has returned: nothing changes while one is open; a
+// confirmed answer then loads or saves, and a cancel changes nothing.
+TEST_F (PresetFiles, FileDialogsAnswerAfterTheCallHasReturned)
+{
+    start();
+    setValue (*processor, "knob11", 6.0f);
+    manager().savePresetInternal (preset ("Picked.rcp"));
+    setValue (*processor, "knob11", 1.0f);
+    setNameAndFlag ("Keep", true);
+    dialogs.holdAnswers = true;
+
+    struct Row { const char* what; bool save; const char* answer; const char* name; };
+
+    const Row rows[] = {
+        { "open, cancelled",  false, nullptr,      "Keep" },
+        { "save, cancelled",  true,  nullptr,      "Keep" },
+        { "open, confirmed",  false, "Picked.rcp", "Picked" },
+        { "save, confirmed",  true,  "Later.rcp",  "Later" },
+    };
+
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE (row.what);
+        const auto before = stateBlockOf (*processor);
+        const auto filesBefore = presetFolder().findChildFiles (juce::File::findFilesAndDirectories, true).size();
+        dialogs.heldAnswer = nullptr;
+
+        if (row.save)
+            manager().savePresetInternal ({});
+        else
+            manager().loadPreset (preset ("Gone.rcp"));
+
+        ASSERT_TRUE (dialogs.heldAnswer != nullptr);
+        EXPECT_EQ (dialogs.title, row.save ? "Choose output file location..." : "Choose preset...");
+        EXPECT_EQ (stateBlockOf (*processor), before);
+
+        std::exchange (dialogs.heldAnswer, nullptr) (row.answer != nullptr ? preset (row.answer) : juce::File());
+        EXPECT_EQ (state()[currentPresetId].toString(), row.name);
+
+        if (row.answer == nullptr)
+        {
+            EXPECT_EQ (stateBlockOf (*processor), before);
+            EXPECT_EQ (presetFolder().findChildFiles (juce::File::findFilesAndDirectories, true).size(), filesBefore);
+        }
+    }
+
+    EXPECT_EQ (valueOf (*processor, "knob11"), 6.0f);
+    EXPECT_TRUE (preset ("Later.rcp").existsAsFile());
+    EXPECT_EQ (manager().sourceFileOf ("Later"), preset ("Later.rcp"));
+}
+
+// The file a preset came from is known while the current name is the one that file gave.
+TEST_F (PresetFiles, SourceFileFollowsLoadsAndSavesWhileTheirNameHolds)
+{
+    start();
+    EXPECT_EQ (manager().sourceFileOf ("Default"), preset ("Default.rcp"));
+
+    manager().savePresetInternal (preset ("User/Mine.rcp"));
+    EXPECT_EQ (manager().sourceFileOf ("Mine"), juce::File()) << "no \"User\" folder, nothing written";
+
+    ASSERT_TRUE (preset ("User").createDirectory());
+    manager().savePresetInternal (preset ("User/Mine.rcp"));
+    EXPECT_EQ (manager().sourceFileOf ("Mine"), preset ("User/Mine.rcp"));
+    EXPECT_EQ (manager().sourceFileOf ("Other"), juce::File());
+    EXPECT_EQ (manager().sourceFileOf (""), juce::File());
+
+    // A file renamed on disk loads under the name stored inside it.
+    ASSERT_TRUE (preset ("User/Mine.rcp").copyFileTo (preset ("Renamed.rcp")));
+    manager().loadPreset (preset ("Renamed.rcp"));
+    EXPECT_EQ (state()[currentPresetId].toString(), "Mine");
+    EXPECT_EQ (manager().sourceFileOf ("Mine"), preset ("Renamed.rcp"));
+
+    // A file that loads nothing is not where the current preset came from.
+    writeBytes (preset ("Broken.rcp"), "this is no preset at all");
+    manager().loadPreset (preset ("Broken.rcp"));
+    EXPECT_EQ (manager().sourceFileOf ("Mine"), preset ("Renamed.rcp"));
+
+    preset ("Renamed.rcp").deleteFile();
+    EXPECT_EQ (manager().sourceFileOf ("Mine"), juce::File());
 }
 
 //==============================================================================

@@ -2,8 +2,9 @@
 
 // After every C++ header: Xlib defines macros such as None.
 #include <X11/Xlib.h>
-#include <X11/keysym.h>
+#include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace
 {
@@ -25,20 +26,69 @@ namespace
 
         return connection;
     }
+
+    bool setKey (Display* d, KeyCode code, bool down)
+    {
+        return XTestFakeKeyEvent (d, code, down ? True : False, CurrentTime) != 0;
+    }
+
+    /** One key stroke; Shift is held when the key gives the symbol only with it. */
+    bool strike (Display* d, KeySym symbol)
+    {
+        const auto code = XKeysymToKeycode (d, symbol);
+
+        if (code == 0)
+            return false;
+
+        const auto shifted = XkbKeycodeToKeysym (d, code, 0, 0) != symbol;
+        const auto shift = XKeysymToKeycode (d, XK_Shift_L);
+
+        if (shifted && (shift == 0 || XkbKeycodeToKeysym (d, code, 0, 1) != symbol))
+            return false;
+
+        auto ok = true;
+
+        if (shifted)
+            ok = setKey (d, shift, true) && ok;
+
+        ok = setKey (d, code, true) && ok;
+        ok = setKey (d, code, false) && ok;
+
+        if (shifted)
+            ok = setKey (d, shift, false) && ok;
+
+        XSync (d, False);
+        return ok;
+    }
 }
 
-bool TestKeyboard::pressEscape()
+bool TestKeyboard::type (const std::string& text)
 {
     auto* d = display();
 
     if (d == nullptr)
         return false;
 
-    const auto code = XKeysymToKeycode (d, XK_Escape);
-    const auto sent = code != 0 && XTestFakeKeyEvent (d, code, True, CurrentTime) != 0
-                                && XTestFakeKeyEvent (d, code, False, CurrentTime) != 0;
-    XSync (d, False);
-    return sent;
+    for (const auto c : text)
+    {
+        // Printable Latin-1 characters are their own key symbols.
+        if (c < 0x20 || c > 0x7e || ! strike (d, (KeySym) c))
+            return false;
+    }
+
+    return true;
+}
+
+bool TestKeyboard::pressReturn()
+{
+    auto* d = display();
+    return d != nullptr && strike (d, XK_Return);
+}
+
+bool TestKeyboard::pressEscape()
+{
+    auto* d = display();
+    return d != nullptr && strike (d, XK_Escape);
 }
 
 bool TestKeyboard::focusWindow (unsigned long window)

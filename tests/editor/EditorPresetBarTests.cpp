@@ -3,6 +3,7 @@
 
 #include "EditorWindowSupport.h"
 #include "../AlertWindows.h"
+#include "../TestKeyboard.h"
 #include "HostDisplay.h"
 
 #include <optional>
@@ -136,6 +137,42 @@ TEST_F (EditorPresetBar, NextAndPreviousGoRoundTheFlatList)
     EXPECT_EQ (value ("knob1"), 6.0f);
 }
 
+// Saving "Default" as it stands puts "User/Default" beside the top-level "Default". Previous and
+// next then still visit every preset once per round, in the flat list's order, and the browser's
+// mark and the heart follow the file, not the name.
+TEST_F (EditorPresetBar, PresetsOfOneNameAreEachVisitedOncePerRound)
+{
+    automate ("knob1", 12.0f);
+    scriptDialogs().typedName = "Default";
+    click (editor->saveButton);
+    ASSERT_TRUE (presetFolder().getChildFile ("User/Default.rcp").existsAsFile());
+    processor->presetManager->favoritesManager->toggleFavorite (presetFolder().getChildFile ("User/Default.rcp"));
+
+    // Flat list: Bright, Default, User/Default, User/Mine, Tape/Reel.
+    struct Step { juce::Button* button; const char* name; float drive; int flatIndex; };
+
+    const Step steps[] = {
+        { &editor->nextButton, "Mine",    6.0f,  3 }, { &editor->nextButton, "Reel",    9.0f,  4 },
+        { &editor->nextButton, "Bright",  3.0f,  0 }, { &editor->nextButton, "Default", 0.0f,  1 },
+        { &editor->nextButton, "Default", 12.0f, 2 }, { &editor->nextButton, "Mine",    6.0f,  3 },
+        { &editor->prevButton, "Default", 12.0f, 2 }, { &editor->prevButton, "Default", 0.0f,  1 },
+        { &editor->prevButton, "Bright",  3.0f,  0 }, { &editor->prevButton, "Reel",    9.0f,  4 },
+        { &editor->prevButton, "Mine",    6.0f,  3 }, { &editor->prevButton, "Default", 12.0f, 2 },
+    };
+
+    auto number = 0;
+
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE (juce::String (step.button == &editor->nextButton ? "next " : "previous ") + juce::String (++number));
+        click (*step.button);
+        EXPECT_EQ (currentName(), step.name);
+        EXPECT_EQ (value ("knob1"), step.drive);
+        EXPECT_EQ (editor->presetSelector->selector.currentIndex, step.flatIndex);
+        EXPECT_EQ (editor->heartButton.isFavourite, step.flatIndex == 2);
+    }
+}
+
 TEST_F (EditorPresetBar, UnknownNameGoesToTheFirstOrTheLast)
 {
     setCurrentName ("Gone");
@@ -251,9 +288,9 @@ TEST_F (EditorPresetBar, DeleteNamesTheExactFileAndRemovesOnlyIt)
     click (editor->nextButton);
     ASSERT_EQ (currentName(), "Mine");
 
-    // A second "Mine" elsewhere must survive.
-    savePreset ("Tape/Mine.rcp", 12.0f);
-    setCurrentName ("Mine");
+    // A second "Mine" elsewhere, written by another instance, must survive.
+    ASSERT_TRUE (presetFolder().getChildFile ("User/Mine.rcp").copyFileTo (presetFolder().getChildFile ("Tape/Mine.rcp")));
+    automate ("knob1", 12.0f);
     editor->undoStack.clear();
 
     auto& dialogs = scriptDialogs();
@@ -415,6 +452,47 @@ TEST_F (EditorPresetBar, RefusedNameBringsTheDialogBackWithTheReason)
     EXPECT_EQ (currentName(), "a-b");
 }
 
+// Two instances side by side: what the second deletes and saves, the first's browser shows at
+// its next opening.
+TEST_F (EditorPresetBar, BrowserShowsWhatAnotherInstanceDeletedAndSaved)
+{
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+    auto& selector = editor->presetSelector->selector;
+    selector.showMenu();
+    runPendingMessages();
+    selector.hideMenu();
+
+    QuorlinAudioProcessor otherProcessor;
+    QuorlinAudioProcessorEditor other (otherProcessor);
+    juce::StringArray otherAsked;
+    std::function<void (const juce::String&)> otherSave;
+    std::function<void()> otherDelete;
+    auto otherDialogs = std::make_unique<ScriptedDialogs> (otherAsked, otherSave, otherDelete);
+    otherDialogs->confirm = true;
+    otherDialogs->typedName = "Fresh";
+    auto& otherScript = *otherDialogs;
+    other.presetDialogs = std::move (otherDialogs);
+
+    otherProcessor.presetManager->loadPreset (presetFolder().getChildFile ("User/Mine.rcp"));
+    click (other.deleteButton);
+    ASSERT_FALSE (presetFolder().getChildFile ("User/Mine.rcp").exists());
+    click (other.saveButton);
+    ASSERT_TRUE (presetFolder().getChildFile ("User/Fresh.rcp").existsAsFile());
+    EXPECT_FALSE (otherScript.typedName.has_value());
+
+    selector.showMenu();
+    runPendingMessages();
+    ASSERT_NE (selector.menu, nullptr);
+    const auto& categories = selector.menu->categories;
+    const auto user = std::find_if (categories.begin(), categories.end(), [] (const auto& c) { return c.name == "User"; });
+    ASSERT_NE (user, categories.end());
+    EXPECT_EQ (user->presetNames, juce::StringArray ("Fresh"));
+
+    selector.hideMenu();
+    editor->removeFromDesktop();
+}
+
 TEST_F (EditorPresetBar, BrowserPickLoadsThePresetWithoutAnUndoStep)
 {
     editor->addToDesktop (0);
@@ -529,4 +607,158 @@ TEST_F (EditorPresetBar, SaveAndDeleteButtonsShowWhereThePointerIsOnceTheirDialo
         mouse.moveTo ({ 400.0f, 300.0f });
         EXPECT_EQ (shownBody (*row.button), normal);
     }
+}
+
+namespace
+{
+    /** Lets the windows take what the server has sent them. */
+    void settle()
+    {
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (30);
+    }
+
+    juce::Point<float> centreOf (juce::Component& editor, juce::Component& control)
+    {
+        return editor.getLocalArea (&control, control.getLocalBounds()).toFloat().getCentre();
+    }
+
+    /** The last step of the pointer onto a point, a press and its release, reaching the window
+        together as a fast hand or a touchpad tap sends them: the window handles the press only
+        once the release is on its way too.
+    */
+    void quickClickAt (juce::Point<int> screen)
+    {
+        ASSERT_TRUE (TestPointer::moveTo (screen.x - 1, screen.y));
+        settle();
+        ASSERT_TRUE (TestPointer::moveTo (screen.x, screen.y));
+        ASSERT_TRUE (TestPointer::setLeftButton (true));
+        ASSERT_TRUE (TestPointer::setLeftButton (false));
+        settle();
+        runPendingMessages();
+    }
+}
+
+// A preset picked with a quick click closes the browser while the press is being handled; the
+// next press on the editor must still reach the control under the pointer. A quick press on the
+// menu's header closes the browser the same way.
+TEST_F (EditorPresetBar, FirstPressAfterAQuickPickReachesTheControl)
+{
+    struct Row { const char* what; float scale; bool pick; bool knob; };
+
+    for (const auto& row : { Row { "pick, COMP switch at 0.75", 0.75f, true, false },
+                             Row { "pick, drive knob at 0.75", 0.75f, true, true },
+                             Row { "pick, COMP switch at 0.5", 0.5f, true, false },
+                             Row { "pick, drive knob at 0.5", 0.5f, true, true },
+                             Row { "header, COMP switch at 0.75", 0.75f, false, false } })
+    {
+        SCOPED_TRACE (row.what);
+        setCurrentName ("Default");
+        editor->setSize (juce::roundToInt (1100 * row.scale), juce::roundToInt (852 * row.scale));
+        EditorTestSupport::DesktopMouse mouse (*editor);
+        auto& selector = editor->presetSelector->selector;
+
+        mouse.click (centreOf (*editor, selector));
+        runPendingMessages();
+        ASSERT_NE (selector.menu, nullptr);
+        ASSERT_TRUE (selector.menu->isVisible());
+        auto& menu = *selector.menu;
+        auto& list = *menu.subMenu;
+
+        if (row.pick)
+        {
+            // "Tape" is the fourth category; its list holds "Reel".
+            ASSERT_EQ (menu.categories[3].name, "Tape");
+            const auto tapeRow = menu.localPointToGlobal (juce::Point<int> (100, menu.headerHeight + 3 * menu.itemHeight + menu.itemHeight / 2));
+            mouse.click (editor->getLocalPoint (nullptr, tapeRow.toFloat()));
+            runPendingMessages();
+
+            ASSERT_TRUE (list.isVisible());
+            ASSERT_EQ (list.items.size(), 1u);
+            ASSERT_EQ (list.items[0].name, "Reel");
+            quickClickAt (list.localPointToGlobal (juce::Point<int> (100, list.padding + list.itemHeight / 2)));
+            ASSERT_EQ (currentName(), "Reel");
+        }
+        else
+        {
+            quickClickAt (menu.localPointToGlobal (juce::Point<int> (100, menu.headerHeight / 2)));
+        }
+
+        ASSERT_FALSE (menu.isVisible());
+        ASSERT_EQ (selector.overlay, nullptr);
+        EXPECT_FALSE (menu.isOnDesktop());
+        EXPECT_FALSE (list.isOnDesktop());
+
+        if (row.knob)
+        {
+            const auto before = value ("knob1");
+            const auto start = centreOf (*editor, knob (1));
+            mouse.moveTo (start);
+            mouse.press (start);
+
+            for (auto dy = 10.0f; dy <= 60.0f; dy += 10.0f)
+                mouse.dragTo (start - juce::Point<float> (0.0f, dy));
+
+            mouse.release (start - juce::Point<float> (0.0f, 60.0f));
+            runPendingMessages();
+            EXPECT_GT (value ("knob1"), before);
+        }
+        else
+        {
+            const auto before = value ("ComP power");
+            mouse.click (centreOf (*editor, editor->compButton));
+            runPendingMessages();
+            EXPECT_NE (value ("ComP power"), before);
+        }
+    }
+}
+
+// The save dialog opens with the keyboard in its name field and the suggested name selected, so
+// what the user types replaces it; Return presses no button. The same holds for the dialog that
+// comes back after a refused name.
+TEST_F (EditorPresetBar, TypingIntoAFreshSaveDialogNamesThePreset)
+{
+    EditorTestSupport::DesktopMouse mouse (*editor);
+    const auto user = presetFolder().getChildFile ("User");
+
+    // Checks the dialog on screen, types into it, and answers with the pointer.
+    const auto typeAndSave = [&] (const juce::String& shownText, const std::string& typed)
+    {
+        ASSERT_EQ (AlertWindows::visible().size(), 1u);
+        auto* alert = AlertWindows::visible().front();
+        auto* field = alert->getTextEditor ("name");
+        ASSERT_NE (field, nullptr);
+        EXPECT_EQ (field->getText(), shownText);
+        EXPECT_TRUE (field->hasKeyboardFocus (false));
+        EXPECT_EQ (field->getHighlightedRegion(), juce::Range<int> (0, shownText.length()));
+
+        ASSERT_TRUE (TestKeyboard::type (typed));
+        runPendingMessages();
+        EXPECT_EQ (field->getText(), juce::String (typed));
+
+        const auto before = filesAtHome();
+        ASSERT_TRUE (TestKeyboard::pressReturn());
+        runPendingMessages();
+        ASSERT_EQ (AlertWindows::visible().size(), 1u) << "Return pressed a button";
+        EXPECT_EQ (filesAtHome(), before);
+
+        auto* save = buttonOf (*alert, "Save");
+        ASSERT_NE (save, nullptr);
+        mouse.click (editor->getLocalPoint (nullptr, save->getScreenBounds().getCentre().toFloat()));
+        runPendingMessages();
+    };
+
+    mouse.click (centreOf (*editor, editor->saveButton));
+    runPendingMessages();
+    typeAndSave ("Default", "Vox 2");
+    EXPECT_TRUE (AlertWindows::visible().empty());
+    EXPECT_TRUE (user.getChildFile ("Vox 2.rcp").existsAsFile());
+    EXPECT_EQ (currentName(), "Vox 2");
+
+    mouse.click (centreOf (*editor, editor->saveButton));
+    runPendingMessages();
+    typeAndSave ("Vox 2", "a/b");
+    typeAndSave ("a/b", "Vox 3");
+    EXPECT_TRUE (AlertWindows::visible().empty());
+    EXPECT_TRUE (user.getChildFile ("Vox 3.rcp").existsAsFile());
+    EXPECT_EQ (currentName(), "Vox 3");
 }

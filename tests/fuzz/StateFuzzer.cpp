@@ -20,8 +20,8 @@ namespace
     /** The fuzzer has nobody to answer a file dialog. */
     struct NoDialogs final : PresetFileChooser
     {
-        juce::File chooseFileToSave (const juce::String&, const juce::File&, const juce::String&) override   { return {}; }
-        juce::File chooseFileToOpen (const juce::String&, const juce::File&, const juce::String&) override   { return {}; }
+        void chooseFileToSave (const juce::String&, const juce::File&, const juce::String&, Answer) override   {}
+        void chooseFileToOpen (const juce::String&, const juce::File&, const juce::String&, Answer) override   {}
     };
 
     /** The fuzzing build logs assertions; an assertion is a finding. */
