@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -146,12 +148,21 @@ namespace
     }
 }
 
-TEST (HostileAudio, EveryChannelTypeAndOversamplingRecoversFromBadSamples)
+class HostileAudioAtEverySetting : public ::testing::TestWithParam<std::tuple<int, int>> {};
+
+TEST_P (HostileAudioAtEverySetting, RecoversFromBadSamples)
 {
-    for (const auto& type : channelTypes)
-        for (int oversamplingIndex = 0; oversamplingIndex < 4; ++oversamplingIndex)
-            expectRecoveryFromEveryBadInput (type, oversamplingIndex, 2);
+    const auto [type, oversamplingIndex] = GetParam();
+    expectRecoveryFromEveryBadInput (channelTypes[type], oversamplingIndex, 2);
 }
+
+INSTANTIATE_TEST_SUITE_P (ChannelTypesAndOversampling, HostileAudioAtEverySetting,
+                          ::testing::Combine (::testing::Range (0, 4), ::testing::Range (0, 4)),
+                          [] (const auto& testInfo)
+                          {
+                              return std::string ("Type") + "ABCD"[std::get<0> (testInfo.param)]
+                                   + "_os" + std::to_string (1 << std::get<1> (testInfo.param));
+                          });
 
 TEST (HostileAudio, MonoRecoversFromBadSamples)
 {
