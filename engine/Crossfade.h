@@ -35,6 +35,13 @@ public:
     /** Restarts a fade from the "off" path to the "on" path. */
     void restart() noexcept                         { position = 0; target = length; }
 
+    /** Holds a fade that has just left the "off" path there for some samples before it moves. */
+    void holdOff (int numSamples) noexcept
+    {
+        if (position == 0 && target > 0)
+            position = -numSamples;
+    }
+
     bool isMoving() const noexcept                  { return position != target; }
     bool isFullyOn() const noexcept                 { return position == length && target == length; }
     bool isFullyOff() const noexcept                { return position == 0 && target == 0; }
@@ -49,7 +56,7 @@ public:
             if (position != target)
                 position += direction;
 
-            const auto t = (float) position / (float) length;
+            const auto t = (float) juce::jmax (0, position) / (float) length;
             weights[i] = t * t * (3.0f - 2.0f * t);
         }
     }

@@ -178,6 +178,7 @@ private:
     int preparedBlockSize = 0;
     bool takeSwitchesAtOnce = true, takeSettingsAtOnce = true;
     bool driveGlideInBlock = false;
+    bool compressorRateChanged = false;
 
     std::atomic<float>* typeAPower = nullptr;
     std::atomic<float>* typeBPower = nullptr;

@@ -141,7 +141,10 @@ namespace
     void setPeakBand (juce::dsp::IIR::Filter<float>& left, juce::dsp::IIR::Filter<float>& right, double fs,
                       PeakBand band, float gainDb) noexcept
     {
-        const auto coefficients = ArrayCoefficients::makePeakFilter (fs, band.frequency, band.q, juce::Decibels::decibelsToGain (gainDb));
+        // At low host rates the high band's 15 kHz lies at or beyond half the rate, where the
+        // filter would be unstable and fill the output with NaN: it moves down below that.
+        const auto frequency = juce::jmin (band.frequency, (float) (0.45 * fs));
+        const auto coefficients = ArrayCoefficients::makePeakFilter (fs, frequency, band.q, juce::Decibels::decibelsToGain (gainDb));
         *left.coefficients = coefficients;
         *right.coefficients = coefficients;
     }
@@ -330,8 +333,14 @@ void QuorlinAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, bool
         takeSwitchesAtOnce = false;
     }
 
+    // A strip that comes back from a bypass runs unheard for a moment first, so that what its
+    // filters and oversamplers held from before the bypass has died away when it is faded in.
+    const auto wasBypassed = chainFade.isFullyOff();
     chainFade.setTarget (powerOn && ! hostBypassed);
     const auto chainRuns = ! chainFade.isFullyOff();
+
+    if (wasBypassed && chainRuns)
+        chainFade.holdOff (Crossfade::lengthFor (getSampleRate()) / 4);
 
     takeOversamplingChoice (oversamplingIndex, chainRuns);
 
@@ -425,8 +434,9 @@ void QuorlinAudioProcessor::takeOversamplingChoice (int index, bool chainRuns)
     if (index == reportedOversamplingIndex)
         return;
 
-    // One change of path at a time: a new choice waits for a crossfade under way to end.
-    if (chainRuns && (oversamplingFade.isMoving() || tapeProcessor.slotFade.isMoving()))
+    // One change of path at a time: a new choice waits for a crossfade under way to end, also the
+    // bypass's crossfade between two delays.
+    if (delayFade.isMoving() || (chainRuns && (oversamplingFade.isMoving() || tapeProcessor.slotFade.isMoving())))
         return;
 
     outgoingOversamplingIndex = reportedOversamplingIndex;
@@ -453,6 +463,7 @@ void QuorlinAudioProcessor::takeOversamplingChoice (int index, bool chainRuns)
     }
 
     compressor.init ((float) getSampleRate() * (float) (1 << index));
+    compressorRateChanged = true;
 }
 
 void QuorlinAudioProcessor::finishChainChanges (bool compressorOn, bool eqOn) noexcept
@@ -604,10 +615,17 @@ void QuorlinAudioProcessor::updateCompressorSettings()
     if (stepFor (attackStepsMs, knob10->load(), step))      attackGlide.setTargetValue (timeCoefficient (compressorRate, step));
     if (stepFor (releaseStepsMs, knob11->load(), step))     releaseGlide.setTargetValue (timeCoefficient (compressorRate, step));
 
-    // What is not heard needs no glide.
+    // What is not heard needs no glide; times that change with the compressor's rate are the same
+    // times at the new rate.
     if (takeSettingsAtOnce || compressorFade.isFullyOff())
         for (auto* glide : { &thresholdGlide, &ratioGlide, &saturationGlide, &attackGlide, &releaseGlide })
             glide->setCurrentAndTargetValue (glide->getTargetValue());
+
+    if (compressorRateChanged)
+        for (auto* glide : { &attackGlide, &releaseGlide })
+            glide->setCurrentAndTargetValue (glide->getTargetValue());
+
+    compressorRateChanged = false;
 
     pushCompressorSettings (compressor, true);
 
@@ -819,7 +837,10 @@ void QuorlinAudioProcessor::runCompressorPath (juce::AudioBuffer<float>& buffer,
     for (int ch = 0; ch < dryBuffer.getNumChannels(); ++ch)
         oldDry.copyFrom (ch, 0, dryBuffer, ch, 0, numSamples);
 
-    runCompressor (oldWet, oldDry, outgoingCompressor, outgoingOversamplingIndex, compressorRuns, onWeights, glides, false);
+    // The old path's compressor keeps the times of its own rate.
+    auto outgoingGlides = glides;
+    outgoingGlides.attack = outgoingGlides.release = nullptr;
+    runCompressor (oldWet, oldDry, outgoingCompressor, outgoingOversamplingIndex, compressorRuns, onWeights, outgoingGlides, false);
     runCompressor (buffer, dryBuffer, compressor, reportedOversamplingIndex, compressorRuns, onWeights, glides, true);
 
     oversamplingFade.fillWeights (changeCurve (oversamplingWeight), numSamples);

@@ -160,3 +160,55 @@ TEST (Bypass, TheStripComesBackAfterTheHostBypass)
     EXPECT_FALSE (stream.isDelayedInputFrom (playingFrom, 9));
     EXPECT_GT (processor.outputLevelLeft.level.load(), 0.0f);
 }
+
+TEST (Bypass, OversamplingChangedTwiceWithinACrossfadeMovesTheDelaySmoothly)
+{
+    // The host's automation of the oversampling choice while the strip is bypassed: the bypassed
+    // signal moves from one delay to the next without a jump, however close the changes come.
+    for (const auto kind : { Bypass::powerSwitch, Bypass::host })
+    {
+        for (const auto gap : { 64, 128, 320, 640 })
+        {
+            SCOPED_TRACE (juce::String (nameOf (kind)) + ", second change after " + juce::String (gap) + " samples");
+            QuorlinAudioProcessor processor;
+            bool hostBypassed = false;
+            setBypass (processor, kind, true, hostBypassed);
+            ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, 64));
+
+            juce::MidiBuffer midi;
+            float largestInputStep = 0.0f, largestOutputStep = 0.0f, lastInput = 0.0f, lastOutput = 0.0f;
+
+            for (int start = 0; start < 8192; start += 64)
+            {
+                if (start == 2048)
+                    setParameter (processor, "os", 3.0f);
+
+                if (start == 2048 + gap)
+                    setParameter (processor, "os", 1.0f);
+
+                auto block = TestSupport::makeSine (2, 64, hostRate, 150.0, 0.25f, start);
+                const auto input = block;
+
+                if (hostBypassed)
+                    processor.processBlockBypassed (block, midi);
+                else
+                    processor.processBlock (block, midi);
+
+                for (int i = 0; i < 64; ++i)
+                {
+                    if (start + i > 0)
+                    {
+                        largestInputStep = juce::jmax (largestInputStep, std::abs (input.getSample (0, i) - lastInput));
+                        largestOutputStep = juce::jmax (largestOutputStep, std::abs (block.getSample (0, i) - lastOutput));
+                    }
+
+                    lastInput = input.getSample (0, i);
+                    lastOutput = block.getSample (0, i);
+                }
+            }
+
+            EXPECT_LT (largestOutputStep, 1.1f * largestInputStep);
+            EXPECT_EQ (processor.getLatencySamples(), 9);
+        }
+    }
+}

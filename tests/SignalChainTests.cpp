@@ -622,3 +622,31 @@ TEST (OversampledCompressor, LevelBelowTheThresholdIsTheSameAtEveryOversampling)
         EXPECT_NEAR (rmsDb (index, true) - rmsDb (index, false), -2.0, 0.1);
     }
 }
+
+TEST (SignalChainAtLowRates, HighBandStaysStableWhereItsFrequencyPassesHalfTheRate)
+{
+    // At 30 kHz and below, 15 kHz is at or beyond half the host rate.
+    for (const auto rate : { 22050.0, 30000.0, 32000.0 })
+    {
+        for (const auto gainDb : { -10.0f, 6.0f, 10.0f })
+        {
+            SCOPED_TRACE (juce::String (rate) + " Hz, high band " + juce::String (gainDb) + " dB");
+            QuorlinAudioProcessor processor;
+            setParameter (processor, "knob6", gainDb);
+            ASSERT_TRUE (TestSupport::prepareLoaded (processor, rate, blockSize));
+
+            float peak = 0.0f;
+
+            for (int b = 0; b < (int) (0.5 * rate) / blockSize; ++b)
+            {
+                auto buffer = TestSupport::makeSine (2, blockSize, rate, 1000.0, 0.125f, b * blockSize);
+                TestSupport::processBlock (processor, buffer);
+                ASSERT_TRUE (TestSupport::allFinite (buffer)) << "block " << b;
+                peak = juce::jmax (peak, buffer.getMagnitude (0, 0, blockSize));
+            }
+
+            EXPECT_LT (peak, 1.0f);
+            EXPECT_GT (peak, 0.01f);
+        }
+    }
+}
