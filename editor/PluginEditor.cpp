@@ -81,6 +81,29 @@ namespace
         return juce::jlimit (0.5, 1.5, stored);
     }
 
+    /** The window size an editor opens at for a stored ratio. The ratio is the width / 1100 in
+        single precision, a hair off the width itself: rounded back, not truncated.
+    */
+    juce::Point<int> openingSizeFor (double storedRatio)
+    {
+        const auto ratio = usableSizeRatio (storedRatio);
+        return { juce::roundToInt (QuorlinAudioProcessorEditor::designWidth * ratio),
+                 juce::roundToInt (QuorlinAudioProcessorEditor::designHeight * ratio) };
+    }
+
+    /** Below the top bar: where the artwork goes in a window of this size. */
+    juce::Rectangle<int> artworkArea (int width, int height)
+    {
+        const auto barHeight = (int) (62.0f * (float) width / (float) QuorlinAudioProcessorEditor::designWidth);
+        return { 0, barHeight, width, height - barHeight };
+    }
+
+    /** The artwork's area in pixels, at the screen's scale. */
+    juce::Point<int> pixelSizeOf (juce::Rectangle<int> area, float pixelScale)
+    {
+        return { juce::roundToInt ((float) area.getWidth() * pixelScale), juce::roundToInt ((float) area.getHeight() * pixelScale) };
+    }
+
     /** True when two state blocks give the same settings: the same root properties and the same
         children, found by type and "id", with the same values. A block written from a loaded
         preset can hold a value as text where the other holds a number, and in another order.
@@ -252,12 +275,11 @@ QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor&
     }
 
     auto* settings = settingsFile();
-    const auto ratio = usableSizeRatio (settings != nullptr ? settings->getDoubleValue (sizeRatioKey, defaultSizeRatio)
-                                                            : defaultSizeRatio);
+    const auto size = openingSizeFor (settings != nullptr ? settings->getDoubleValue (sizeRatioKey, defaultSizeRatio)
+                                                          : defaultSizeRatio);
 
-    // The stored ratio is the width / 1100 in single precision, a hair off the width itself.
     setResizable (true, true);
-    setSize (juce::roundToInt (designWidth * ratio), juce::roundToInt (designHeight * ratio));
+    setSize (size.x, size.y);
 
     infoLabel.setFont (juce::Font (14.0f, juce::Font::plain));
     infoLabel.setColour (juce::Label::textColourId, juce::Colour (0xB2FFFFFF));
@@ -514,7 +536,8 @@ void QuorlinAudioProcessorEditor::resized()
 void QuorlinAudioProcessorEditor::paint (juce::Graphics& g)
 {
     const auto r = (float) getWidth() / (float) designWidth;
-    const auto barHeight = (int) (62.0f * r);
+    const auto artwork = artworkArea (getWidth(), getHeight());
+    const auto barHeight = artwork.getY();
 
     g.fillAll (juce::Colours::black);
     g.setColour (juce::Colours::black);
@@ -528,33 +551,45 @@ void QuorlinAudioProcessorEditor::paint (juce::Graphics& g)
                 juce::Justification::centred, true);
 
     g.setOpacity (1.0f);
-    drawArtwork (g, { 0, barHeight, getWidth(), getHeight() - barHeight });
+    drawArtwork (g, artwork);
 }
 
 // The meters repaint 30 times a second, and stretching the artwork under them is most of that
-// work: it is stretched once per size and screen scale, and the copy is drawn unscaled.
+// work: it is stretched once per size and screen scale, and the copy is drawn unscaled. The
+// shared pictures keep the copy, and usually have it made before the first opening.
 void QuorlinAudioProcessorEditor::drawArtwork (juce::Graphics& g, juce::Rectangle<int> area)
 {
-    if (! backgroundImage.isValid())
-        backgroundImage = SharedPictures::get (BinaryData::background_png, BinaryData::background_pngSize);
-
-    if (area.isEmpty() || ! backgroundImage.isValid())
+    if (area.isEmpty())
         return;
 
-    const auto pixelScale = g.getInternalContext().getPhysicalPixelScaleFactor();
-    const auto width = juce::roundToInt ((float) area.getWidth() * pixelScale);
-    const auto height = juce::roundToInt ((float) area.getHeight() * pixelScale);
+    const auto size = pixelSizeOf (area, g.getInternalContext().getPhysicalPixelScaleFactor());
 
-    if (stretchedArtwork.getWidth() != width || stretchedArtwork.getHeight() != height)
-    {
-        // Cleared first: the resampling leaves the last column partly uncovered, which would
-        // otherwise show whatever the memory held before.
-        stretchedArtwork = juce::Image (juce::Image::RGB, width, height, true);
-        juce::Graphics stretched (stretchedArtwork);
-        stretched.drawImage (backgroundImage, 0, 0, width, height, 0, 0, 1100, 790);
-    }
+    if (stretchedArtwork.getBounds().getBottomRight() != size)
+        stretchedArtwork = SharedPictures::getStretchedArtwork (size.x, size.y);
 
-    g.drawImage (stretchedArtwork, area.toFloat());
+    if (stretchedArtwork.isValid())
+        g.drawImage (stretchedArtwork, area.toFloat());
+}
+
+void QuorlinAudioProcessorEditor::prepareFirstOpening()
+{
+    const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
+
+    for (const auto& font : { juce::Font (14.0f, juce::Font::plain), juce::Font (14.0f, juce::Font::bold) })
+        font.getStringWidthFloat ("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 .,:;|/+-<>()%");
+
+    // The settings file as the editor reads it, without the write that the editor's first use of
+    // it makes: the machine-wide file where it can be written, else the user's.
+    auto options = settingsOptions();
+    juce::PropertiesFile machineWide (options);
+    options.commonToAllUsers = false;
+    juce::PropertiesFile user (options);
+    user.setFallbackPropertySet (&machineWide);
+    auto& settings = machineWide.getFile().hasWriteAccess() ? machineWide : user;
+
+    const auto windowSize = openingSizeFor (settings.getDoubleValue (sizeRatioKey, defaultSizeRatio));
+    const auto pixels = pixelSizeOf (artworkArea (windowSize.x, windowSize.y), display != nullptr ? (float) display->scale : 1.0f);
+    SharedPictures::prepareStretchedArtwork (pixels.x, pixels.y);
 }
 
 //==============================================================================

@@ -10,6 +10,7 @@
 #include "MeterComponent.h"
 #include "PresetLookAndFeel.h"
 #include "Retrotogglebutton.h"
+#include "SharedPictures.h"
 #include "TopBarMeter.h"
 #include "engine/PluginProcessor.h"
 #include "presets/DarkAlertLookAndFeel.h"
@@ -87,11 +88,21 @@ public:
     */
     static juce::PropertiesFile::Options settingsOptions();
 
+    /** Does ahead what the first opening of an editor in a process costs once: sets up the window
+        system, loads the fonts the editor draws with and has the artwork stretched in the
+        background for the size the next editor opens at. Message thread; the shared pictures
+        call it once they decode with no editor waiting.
+    */
+    static void prepareFirstOpening();
+
     static constexpr int designWidth = 1100;
     static constexpr int designHeight = 852;
     static constexpr int maxUndoSteps = 30;
 
-    juce::Image backgroundImage;
+    /** The pictures, decoding from the editor's first moment on if they had not started, beside
+        the rest of its setting up.
+    */
+    const std::shared_ptr<SharedPictures> pictures = SharedPictures::startDecoding();
     QuorlinAudioProcessor& audioProcessor;
 
     std::unique_ptr<ModernPresetSelectorWrapper> presetSelector;
@@ -225,7 +236,9 @@ private:
 
     std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> getDesignLayout();
 
-    /** The artwork stretched to the size it was last drawn at, in screen pixels. */
+    /** The artwork stretched to the size it was last drawn at, in screen pixels; shared with
+        the editors that open later at that size.
+    */
     juce::Image stretchedArtwork;
 
     /** Knob drags begun and not yet ended. */
