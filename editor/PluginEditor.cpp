@@ -571,12 +571,25 @@ void QuorlinAudioProcessorEditor::drawArtwork (juce::Graphics& g, juce::Rectangl
         g.drawImage (stretchedArtwork, area.toFloat());
 }
 
+// The window system is set up by the first look at the displays, in prepareStretchedArtwork.
 void QuorlinAudioProcessorEditor::prepareFirstOpening()
 {
-    const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
-
     for (const auto& font : { juce::Font (14.0f, juce::Font::plain), juce::Font (14.0f, juce::Font::bold) })
         font.getStringWidthFloat ("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 .,:;|/+-<>()%");
+
+    prepareStretchedArtwork();
+}
+
+std::shared_ptr<SharedPictures> QuorlinAudioProcessorEditor::startPictures()
+{
+    auto started = SharedPictures::startDecoding();
+    prepareStretchedArtwork();
+    return started;
+}
+
+void QuorlinAudioProcessorEditor::prepareStretchedArtwork()
+{
+    const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
 
     // The settings file as the editor reads it, without the write that the editor's first use of
     // it makes: the machine-wide file where it can be written, else the user's.

@@ -99,10 +99,10 @@ public:
     static constexpr int designHeight = 852;
     static constexpr int maxUndoSteps = 30;
 
-    /** The pictures, decoding from the editor's first moment on if they had not started, beside
-        the rest of its setting up.
+    /** The pictures, decoding from the editor's first moment on if they had not started, and the
+        artwork stretched for the window's size, beside the rest of its setting up.
     */
-    const std::shared_ptr<SharedPictures> pictures = SharedPictures::startDecoding();
+    const std::shared_ptr<SharedPictures> pictures = startPictures();
     QuorlinAudioProcessor& audioProcessor;
 
     std::unique_ptr<ModernPresetSelectorWrapper> presetSelector;
@@ -233,6 +233,10 @@ private:
 
     bool isPowerOff() const;
     void drawArtwork (juce::Graphics&, juce::Rectangle<int> area);
+
+    /** Starts the pictures decoding and has the artwork stretched for the size the window opens at. */
+    static std::shared_ptr<SharedPictures> startPictures();
+    static void prepareStretchedArtwork();
 
     std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> getDesignLayout();
 
