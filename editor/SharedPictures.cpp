@@ -5,6 +5,7 @@
 #include <BinaryData.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -85,7 +86,9 @@ struct SharedPictures::Work
     bool startedEarly = false;
     size_t nextPicture = 0;
 
-    /** The artwork stretched, the size wanted of it, and the size being made (zero when none). */
+    /** The artwork stretched, kept for the editors; the size asked of the workers, and the size
+        they are making (zero when none).
+    */
     juce::Image stretchedArtwork;
     juce::Point<int> wantedArtworkSize, artworkSizeUnderWay;
 };
@@ -165,17 +168,24 @@ public:
         return work.stretchedArtwork.isValid() && work.stretchedArtwork.getBounds().getBottomRight() == size;
     }
 
+    /** An editor's own copy replaces the kept one and what was asked before it. */
     void keepStretchedArtwork (Work& work, const juce::Image& stretched)
     {
         const std::lock_guard<std::mutex> lock (mutex);
         work.stretchedArtwork = stretched;
+        work.wantedArtworkSize = {};
+        changed.notify_all();
     }
 
     void wantStretchedArtwork (Work& work, juce::Point<int> size)
     {
         const std::lock_guard<std::mutex> lock (mutex);
-        work.wantedArtworkSize = size;
-        changed.notify_all();
+
+        if (work.stretchedArtwork.getBounds().getBottomRight() != size && work.artworkSizeUnderWay != size)
+        {
+            work.wantedArtworkSize = size;
+            changed.notify_all();
+        }
     }
 
     void waitUntilIdle()
@@ -197,7 +207,6 @@ private:
     static bool wantsArtworkStretched (const Work& work)
     {
         return work.wantedArtworkSize != juce::Point<int>() && work.artworkSizeUnderWay == juce::Point<int>()
-            && work.stretchedArtwork.getBounds().getBottomRight() != work.wantedArtworkSize
             && work.artwork().decoded.wait (0);
     }
 
@@ -254,9 +263,14 @@ private:
             const auto startsAheadOfEditor = task->picture != nullptr && work.nextPicture == 0 && ! work.startedEarly;
 
             if (task->picture != nullptr)
+            {
                 ++work.nextPicture;
+            }
             else
+            {
                 work.artworkSizeUnderWay = task->artworkSize;
+                work.wantedArtworkSize = {};
+            }
 
             ++tasksUnderWay;
             lock.unlock();

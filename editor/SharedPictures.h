@@ -2,7 +2,6 @@
 
 #include <juce_graphics/juce_graphics.h>
 
-#include <array>
 #include <memory>
 
 /** The editor's embedded pictures, decoded once per process and shared by every plug-in instance,
