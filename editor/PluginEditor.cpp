@@ -81,6 +81,37 @@ namespace
         return juce::jlimit (0.5, 1.5, stored);
     }
 
+    /** The largest size ratio whose window fits a room of this size, within 0.5 to 1.5. */
+    double largestRatioIn (int width, int height)
+    {
+        return juce::jlimit (0.5, 1.5, juce::jmin ((double) width / QuorlinAudioProcessorEditor::designWidth,
+                                                   (double) height / QuorlinAudioProcessorEditor::designHeight));
+    }
+
+    /** The window size an editor opens at for a stored ratio, no larger than the display takes.
+        The ratio is the width / 1100 in single precision, a hair off the width itself: rounded
+        back, not truncated.
+    */
+    juce::Point<int> openingSizeFor (double storedRatio, double largestRatio)
+    {
+        const auto ratio = juce::jmin (usableSizeRatio (storedRatio), largestRatio);
+        return { juce::roundToInt (QuorlinAudioProcessorEditor::designWidth * ratio),
+                 juce::roundToInt (QuorlinAudioProcessorEditor::designHeight * ratio) };
+    }
+
+    /** Below the top bar: where the artwork goes in a window of this size. */
+    juce::Rectangle<int> artworkArea (int width, int height)
+    {
+        const auto barHeight = (int) (62.0f * (float) width / (float) QuorlinAudioProcessorEditor::designWidth);
+        return { 0, barHeight, width, height - barHeight };
+    }
+
+    /** The artwork's area in pixels, at the screen's scale. */
+    juce::Point<int> pixelSizeOf (juce::Rectangle<int> area, float pixelScale)
+    {
+        return { juce::roundToInt ((float) area.getWidth() * pixelScale), juce::roundToInt ((float) area.getHeight() * pixelScale) };
+    }
+
     /** True when two state blocks give the same settings: the same root properties and the same
         children, found by type and "id", with the same values. A block written from a loaded
         preset can hold a value as text where the other holds a number, and in another order.
@@ -261,13 +292,12 @@ QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor&
 
     // A size stored on a larger display is reduced to fit this one.
     auto* settings = settingsFile();
-    const auto ratio = juce::jmin (usableSizeRatio (settings != nullptr ? settings->getDoubleValue (sizeRatioKey, defaultSizeRatio)
-                                                                        : defaultSizeRatio),
-                                   largestFittingRatio (false));
+    const auto size = openingSizeFor (settings != nullptr ? settings->getDoubleValue (sizeRatioKey, defaultSizeRatio)
+                                                          : defaultSizeRatio,
+                                      largestFittingRatio (false));
 
-    // The stored ratio is the width / 1100 in single precision, a hair off the width itself.
     setResizable (true, true);
-    setSize (juce::roundToInt (designWidth * ratio), juce::roundToInt (designHeight * ratio));
+    setSize (size.x, size.y);
 
     infoLabel.setFont (juce::Font (14.0f, juce::Font::plain));
     infoLabel.setColour (juce::Label::textColourId, juce::Colour (0xB2FFFFFF));
@@ -535,7 +565,7 @@ double QuorlinAudioProcessorEditor::largestFittingRatio (bool fromWhereItIs) con
     const auto room = fromWhereItIs && getPeer() != nullptr ? juce::Point<int> (area.getRight(), area.getBottom())
                                                             : juce::Point<int> (area.getWidth(), area.getHeight());
 
-    return juce::jlimit (0.5, 1.5, juce::jmin ((double) room.x / designWidth, (double) room.y / designHeight));
+    return largestRatioIn (room.x, room.y);
 }
 
 void QuorlinAudioProcessorEditor::updateSizeLimits()
@@ -571,7 +601,8 @@ void QuorlinAudioProcessorEditor::parentHierarchyChanged()
 void QuorlinAudioProcessorEditor::paint (juce::Graphics& g)
 {
     const auto r = (float) getWidth() / (float) designWidth;
-    const auto barHeight = (int) (62.0f * r);
+    const auto artwork = artworkArea (getWidth(), getHeight());
+    const auto barHeight = artwork.getY();
 
     g.fillAll (juce::Colours::black);
     g.setColour (juce::Colours::black);
@@ -585,33 +616,60 @@ void QuorlinAudioProcessorEditor::paint (juce::Graphics& g)
                 juce::Justification::centred, true);
 
     g.setOpacity (1.0f);
-    drawArtwork (g, { 0, barHeight, getWidth(), getHeight() - barHeight });
+    drawArtwork (g, artwork);
 }
 
 // The meters repaint 30 times a second, and stretching the artwork under them is most of that
-// work: it is stretched once per size and screen scale, and the copy is drawn unscaled.
+// work: it is stretched once per size and screen scale, and the copy is drawn unscaled. The
+// shared pictures keep the copy, and usually have it made before the first opening.
 void QuorlinAudioProcessorEditor::drawArtwork (juce::Graphics& g, juce::Rectangle<int> area)
 {
-    if (! backgroundImage.isValid())
-        backgroundImage = SharedPictures::get (BinaryData::background_png, BinaryData::background_pngSize);
-
-    if (area.isEmpty() || ! backgroundImage.isValid())
+    if (area.isEmpty())
         return;
 
-    const auto pixelScale = g.getInternalContext().getPhysicalPixelScaleFactor();
-    const auto width = juce::roundToInt ((float) area.getWidth() * pixelScale);
-    const auto height = juce::roundToInt ((float) area.getHeight() * pixelScale);
+    const auto size = pixelSizeOf (area, g.getInternalContext().getPhysicalPixelScaleFactor());
 
-    if (stretchedArtwork.getWidth() != width || stretchedArtwork.getHeight() != height)
-    {
-        // Cleared first: the resampling leaves the last column partly uncovered, which would
-        // otherwise show whatever the memory held before.
-        stretchedArtwork = juce::Image (juce::Image::RGB, width, height, true);
-        juce::Graphics stretched (stretchedArtwork);
-        stretched.drawImage (backgroundImage, 0, 0, width, height, 0, 0, 1100, 790);
-    }
+    if (stretchedArtwork.getBounds().getBottomRight() != size)
+        stretchedArtwork = SharedPictures::getStretchedArtwork (size.x, size.y);
 
-    g.drawImage (stretchedArtwork, area.toFloat());
+    if (stretchedArtwork.isValid())
+        g.drawImage (stretchedArtwork, area.toFloat());
+}
+
+// The window system is set up by the first look at the displays, in prepareStretchedArtwork.
+void QuorlinAudioProcessorEditor::prepareFirstOpening()
+{
+    for (const auto& font : { juce::Font (14.0f, juce::Font::plain), juce::Font (14.0f, juce::Font::bold) })
+        font.getStringWidthFloat ("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 .,:;|/+-<>()%");
+
+    prepareStretchedArtwork();
+}
+
+std::shared_ptr<SharedPictures> QuorlinAudioProcessorEditor::startPictures()
+{
+    auto started = SharedPictures::startDecoding();
+    prepareStretchedArtwork();
+    return started;
+}
+
+void QuorlinAudioProcessorEditor::prepareStretchedArtwork()
+{
+    const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
+
+    // The settings file as the editor reads it, without the write that the editor's first use of
+    // it makes: the machine-wide file where it can be written, else the user's.
+    auto options = settingsOptions();
+    juce::PropertiesFile machineWide (options);
+    options.commonToAllUsers = false;
+    juce::PropertiesFile user (options);
+    user.setFallbackPropertySet (&machineWide);
+    auto& settings = machineWide.getFile().hasWriteAccess() ? machineWide : user;
+
+    const auto userArea = display != nullptr ? displayUserArea (display->totalArea) : juce::Rectangle<int>();
+    const auto windowSize = openingSizeFor (settings.getDoubleValue (sizeRatioKey, defaultSizeRatio),
+                                            userArea.isEmpty() ? 1.5 : largestRatioIn (userArea.getWidth(), userArea.getHeight()));
+    const auto pixels = pixelSizeOf (artworkArea (windowSize.x, windowSize.y), display != nullptr ? (float) display->scale : 1.0f);
+    SharedPictures::prepareStretchedArtwork (pixels.x, pixels.y);
 }
 
 //==============================================================================

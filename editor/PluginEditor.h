@@ -10,6 +10,7 @@
 #include "MeterComponent.h"
 #include "PresetLookAndFeel.h"
 #include "Retrotogglebutton.h"
+#include "SharedPictures.h"
 #include "TopBarMeter.h"
 #include "engine/PluginProcessor.h"
 #include "presets/DarkAlertLookAndFeel.h"
@@ -96,11 +97,21 @@ public:
     */
     static std::function<juce::Rectangle<int> (juce::Rectangle<int> screenArea)> displayUserArea;
 
+    /** Does ahead what the first opening of an editor in a process costs once: sets up the window
+        system, loads the fonts the editor draws with and has the artwork stretched in the
+        background for the size the next editor opens at. Message thread; the shared pictures
+        call it once they decode with no editor waiting.
+    */
+    static void prepareFirstOpening();
+
     static constexpr int designWidth = 1100;
     static constexpr int designHeight = 852;
     static constexpr int maxUndoSteps = 30;
 
-    juce::Image backgroundImage;
+    /** The pictures, decoding from the editor's first moment on if they had not started, and the
+        artwork stretched for the window's size, beside the rest of its setting up.
+    */
+    const std::shared_ptr<SharedPictures> pictures = startPictures();
     QuorlinAudioProcessor& audioProcessor;
 
     std::unique_ptr<ModernPresetSelectorWrapper> presetSelector;
@@ -244,9 +255,15 @@ private:
     bool isPowerOff() const;
     void drawArtwork (juce::Graphics&, juce::Rectangle<int> area);
 
+    /** Starts the pictures decoding and has the artwork stretched for the size the window opens at. */
+    static std::shared_ptr<SharedPictures> startPictures();
+    static void prepareStretchedArtwork();
+
     std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> getDesignLayout();
 
-    /** The artwork stretched to the size it was last drawn at, in screen pixels. */
+    /** The artwork stretched to the size it was last drawn at, in screen pixels; shared with
+        the editors that open later at that size.
+    */
     juce::Image stretchedArtwork;
 
     /** The info line shows the idle line, built from this rate and oversampling choice. */

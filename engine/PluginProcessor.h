@@ -82,8 +82,9 @@ public:
 
     static constexpr const char* stateType = "VastrelV3";
 
-    /** The editor's pictures, shared by every instance: held from the start, so that they are
-        decoded in the background by the time an editor opens, and kept while the instance lives.
+    /** The editor's pictures, shared by every instance and kept while the instance lives. They
+        start decoding in the background a moment after the first instance is made, so that an
+        instance a host makes and drops at once (a scan) decodes nothing and never waits for them.
     */
     const std::shared_ptr<SharedPictures> editorPictures = SharedPictures::acquire();
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 namespace
 {
     using ChannelSet = juce::AudioChannelSet;
@@ -128,6 +130,54 @@ TEST (HostedModule, ExportsTheVst3EntryPoints)
 
     for (const char* symbol : { "GetPluginFactory", "ModuleEntry", "ModuleExit" })
         EXPECT_TRUE (VastrelHost::moduleExports (bundle, symbol)) << symbol;
+}
+
+namespace
+{
+    /** The CPU time the whole process has used, in seconds: every thread, the plug-in's included. */
+    double processCpuSeconds()
+    {
+        rusage usage {};
+        getrusage (RUSAGE_SELF, &usage);
+        return (double) (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + (double) (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1.0e6;
+    }
+
+    /** The CPU seconds that three instances, each made and dropped at once as a scan does, cost
+        the process, the moment after included.
+    */
+    double cpuOfThreeScans()
+    {
+        const auto start = processCpuSeconds();
+
+        for (int scan = 0; scan < 3; ++scan)
+        {
+            auto scanned = VastrelHost::loadPlugin (VastrelHost::builtBundle(), sampleRate, blockSize);
+            EXPECT_NE (scanned.instance, nullptr) << scanned.error;
+        }
+
+        juce::Thread::sleep (500);
+        return processCpuSeconds() - start;
+    }
+}
+
+// A host's scan makes instances and drops them at once: they decode none of the editor's pictures,
+// and cost what they cost while another instance holds the pictures decoded.
+TEST (HostedModule, InstancesMadeAndDroppedAtOnceDecodeNoPicture)
+{
+    double ready = 0.0;
+
+    {
+        auto holder = VastrelHost::loadPlugin (VastrelHost::builtBundle(), sampleRate, blockSize);
+        ASSERT_NE (holder.instance, nullptr) << holder.error;
+
+        // An editor that has opened has every picture decoded.
+        std::unique_ptr<juce::AudioProcessorEditor> (holder.instance->createEditorIfNeeded()).reset();
+        juce::Thread::sleep (500);
+        ready = cpuOfThreeScans();
+    }
+
+    const auto atOnce = cpuOfThreeScans();
+    EXPECT_LT (atOnce, 1.5 * ready + 0.05) << "with the pictures held " << ready << " s, alone " << atOnce << " s";
 }
 
 TEST (HostedModule, FactoryListsComponentAndControllerWithStableClassIds)

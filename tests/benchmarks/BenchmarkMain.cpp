@@ -1,3 +1,6 @@
+#include "FreshProcess.h"
+#include "editor/SharedPictures.h"
+
 #include <juce_events/juce_events.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -98,7 +101,7 @@ namespace
 }
 
 // Processors write their presets and editors their settings file: into a temporary home, as in
-// the tests.
+// the tests. A copy of the program started for one measurement in a fresh process runs only that.
 int main (int argc, char** argv)
 {
     std::string homeTemplate = "/tmp/vastrel-benchmark-home-XXXXXX";
@@ -109,20 +112,36 @@ int main (int argc, char** argv)
 
     unsetenv ("XDG_CONFIG_HOME");
 
+    int result = 0;
+
     {
         juce::ScopedJuceInitialiser_GUI juceInitialiser;
 
-        benchmark::Initialize (&argc, argv);
+        if (const auto request = FreshProcess::requested (argc, argv))
+        {
+            result = FreshProcess::runRequested (*request);
+        }
+        else
+        {
+            benchmark::Initialize (&argc, argv);
 
-        if (benchmark::ReportUnrecognizedArguments (argc, argv))
-            return 1;
+            if (benchmark::ReportUnrecognizedArguments (argc, argv))
+                return 1;
 
-        SummaryReporter reporter;
-        benchmark::RunSpecifiedBenchmarks (&reporter);
-        reporter.printSummary();
-        benchmark::Shutdown();
+            // Every instance made here shares pictures decoded up front, so that no decoding runs
+            // beside what a benchmark measures; the editor's opening and the pictures' own costs
+            // are measured in fresh processes.
+            const auto pictures = SharedPictures::acquire();
+            pictures->waitUntilDecoded();
+            SharedPictures::waitUntilIdle();
+
+            SummaryReporter reporter;
+            benchmark::RunSpecifiedBenchmarks (&reporter);
+            reporter.printSummary();
+            benchmark::Shutdown();
+        }
     }
 
     juce::File (homeTemplate).deleteRecursively();
-    return 0;
+    return result;
 }

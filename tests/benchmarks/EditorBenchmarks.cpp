@@ -1,3 +1,4 @@
+#include "FreshProcess.h"
 #include "editor/FilmStripComponent.h"
 #include "editor/KnobLookAndFeels.h"
 #include "editor/MeterComponent.h"
@@ -8,18 +9,19 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <set>
-#include <thread>
 
 #include <unistd.h>
 
 // One paint of a knob or meter into an image with the software renderer, at the editor's design
 // scale (r = 1) and at its largest (r = 1.5), in microseconds per paint; the whole editor: a full
-// paint, and what one 33 ms period of an open editor costs while nothing changes; and how long a
-// host waits for the editor to open, with the memory its pictures take.
+// paint, and what one 33 ms period of an open editor costs while nothing changes; and, each in a
+// fresh process, how long a host waits for the editor to open, the memory its pictures take and
+// what making and dropping an instance costs.
 
 namespace
 {
@@ -177,30 +179,39 @@ BENCHMARK (BM_EditorIdlePeriod)->ArgName ("scale%")->Arg (75)->Arg (100)->Arg (1
 
 namespace
 {
-    /** No instance holds the editor's pictures and the framework's cache keeps none, so that
-        the next editor finds nothing decoded.
-    */
-    void releaseEveryPicture()
-    {
-        if (SharedPictures::areHeld())
-            std::fprintf (stderr, "an instance still holds the editor's pictures\n");
+    using Clock = std::chrono::steady_clock;
 
-        juce::ImageCache::releaseUnusedImages();
+    double millisecondsSince (Clock::time_point start)
+    {
+        return std::chrono::duration<double, std::milli> (Clock::now() - start).count();
     }
 
-    /** From the host's createEditor to the end of the editor's first full paint, in seconds. */
-    double openAndPaint (QuorlinAudioProcessor& processor)
+    /** Lets the message loop run for a while, as a host's message thread does between calls. */
+    void dispatchMessagesFor (int milliseconds)
     {
-        const auto start = std::chrono::steady_clock::now();
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
+    }
+
+    /** From the host's createEditor to the end of the editor's first full paint, in milliseconds:
+        the whole, and the editor's making and its paint.
+    */
+    FreshProcess::Results openAndPaint (QuorlinAudioProcessor& processor)
+    {
+        const auto start = Clock::now();
         std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
+        const auto made = millisecondsSince (start);
+
+        const auto paintStart = Clock::now();
         juce::Image image (juce::Image::ARGB, editor->getWidth(), editor->getHeight(), true, juce::SoftwareImageType());
         {
             juce::Graphics g (image);
             editor->paintEntireComponent (g, false);
         }
-        const auto seconds = std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
+        const auto painted = millisecondsSince (paintStart);
+        const auto whole = millisecondsSince (start);
+
         benchmark::DoNotOptimize (image.getPixelData());
-        return seconds;
+        return { { "opening_ms", whole }, { "making_ms", made }, { "painting_ms", painted } };
     }
 
     /** The process's resident memory, in megabytes. */
@@ -218,46 +229,59 @@ namespace
 
         return (double) resident * (double) sysconf (_SC_PAGESIZE) / 1.0e6;
     }
-}
 
-// What a host's window waits for when it opens the editor: situation 0, right after the instance
-// is made (hosts that open the window on insert); 1, three seconds after; 2, again after it was
-// closed for fifteen seconds. Every run starts with no picture decoded in the process.
-static void BM_EditorOpening (benchmark::State& state)
-{
-    const auto situation = state.range (0);
-
-    for (auto _ : state)
+    /** Runs the measurement in a fresh process: its results become the run's time and counters. */
+    void measureInFreshProcess (benchmark::State& state, const std::string& name, const char* timeResult)
     {
-        releaseEveryPicture();
+        for (auto _ : state)
+        {
+            std::string error;
+            const auto results = FreshProcess::run (name, state.range (0), error);
+
+            if (! results.has_value())
+            {
+                state.SkipWithError (error.c_str());
+                return;
+            }
+
+            for (const auto& [key, value] : *results)
+            {
+                if (key == timeResult)
+                    state.SetIterationTime (value / 1000.0);
+                else
+                    state.counters[key] = value;
+            }
+        }
+    }
+
+    // The host's window waits for the editor from createEditor to the end of its first paint.
+    // Situation 0: right after the instance is made (hosts that open the window on insert); 1,
+    // three seconds after; 2, again after it was closed for fifteen seconds. The host's message
+    // loop runs meanwhile.
+    const auto editorOpening = FreshProcess::add ("editor opening", [] (int64_t situation)
+    {
         QuorlinAudioProcessor processor;
         processor.setRateAndBufferSizeDetails (48000.0, 512);
 
         if (situation == 1)
-            std::this_thread::sleep_for (std::chrono::seconds (3));
+            dispatchMessagesFor (3000);
 
         if (situation == 2)
         {
             openAndPaint (processor);
-            std::this_thread::sleep_for (std::chrono::seconds (15));
+            dispatchMessagesFor (15000);
         }
 
-        state.SetIterationTime (openAndPaint (processor));
-    }
-}
-BENCHMARK (BM_EditorOpening)->ArgName ("situation")->Arg (0)->Arg (1)->Arg (2)
-                            ->Iterations (1)->UseManualTime()->Unit (benchmark::kMillisecond);
+        return openAndPaint (processor);
+    });
 
-// The resident memory of the process with one and with eight instances, each having opened an
-// editor once, and the memory their decoded pictures take (one copy for all).
-static void BM_PictureMemory (benchmark::State& state)
-{
-    for (auto _ : state)
+    // The resident memory with one and with eight instances, each having opened an editor once,
+    // and the memory their decoded pictures take (one copy for all).
+    const auto pictureMemory = FreshProcess::add ("picture memory", [] (int64_t numInstances)
     {
-        releaseEveryPicture();
         std::vector<std::unique_ptr<QuorlinAudioProcessor>> instances;
 
-        for (int i = 0; i < state.range (0); ++i)
+        for (int64_t i = 0; i < numInstances; ++i)
         {
             instances.push_back (std::make_unique<QuorlinAudioProcessor>());
             openAndPaint (*instances.back());
@@ -269,34 +293,67 @@ static void BM_PictureMemory (benchmark::State& state)
         for (const auto& instance : instances)
             copies.insert (instance->editorPictures.get());
 
-        state.counters["resident_MB"] = residentMegabytes();
-        state.counters["pictures_MB"] = (double) instances.front()->editorPictures->getDecodedSize() / 1.0e6;
-        state.counters["picture_copies"] = (double) copies.size();
-    }
+        return FreshProcess::Results { { "resident_MB", residentMegabytes() },
+                                       { "pictures_MB", (double) instances.front()->editorPictures->getDecodedSize() / 1.0e6 },
+                                       { "picture_copies", (double) copies.size() } };
+    });
+
+    // A host inserting the plug-in makes an instance and prepares it; a scan makes one and drops
+    // it at once. Five of each in turn, the medians: 0, the process's first instances, with
+    // nothing decoded; 1, with another instance holding the pictures decoded.
+    const auto instanceMaking = FreshProcess::add ("instance making", [] (int64_t picturesHeld)
+    {
+        std::unique_ptr<QuorlinAudioProcessor> holder;
+
+        if (picturesHeld != 0)
+        {
+            holder = std::make_unique<QuorlinAudioProcessor>();
+            holder->editorPictures->waitUntilDecoded();
+            SharedPictures::waitUntilIdle();
+        }
+
+        const auto decodesBefore = SharedPictures::getNumDecodesStarted();
+        std::vector<double> making, dropping;
+
+        for (int run = 0; run < 5; ++run)
+        {
+            auto start = Clock::now();
+            auto processor = std::make_unique<QuorlinAudioProcessor>();
+            processor->setRateAndBufferSizeDetails (48000.0, 512);
+            processor->prepareToPlay (48000.0, 512);
+            making.push_back (millisecondsSince (start));
+
+            start = Clock::now();
+            processor.reset();
+            dropping.push_back (millisecondsSince (start));
+        }
+
+        const auto median = [] (std::vector<double> values)
+        {
+            std::sort (values.begin(), values.end());
+            return values[values.size() / 2];
+        };
+
+        return FreshProcess::Results { { "making_ms", median (making) }, { "dropping_ms", median (dropping) },
+                                       { "pictures_decoded", (double) (SharedPictures::getNumDecodesStarted() - decodesBefore) } };
+    });
+}
+
+static void BM_EditorOpening (benchmark::State& state)
+{
+    measureInFreshProcess (state, "editor opening", "opening_ms");
+}
+BENCHMARK (BM_EditorOpening)->ArgName ("situation")->Arg (0)->Arg (1)->Arg (2)
+                            ->Iterations (1)->UseManualTime()->Unit (benchmark::kMillisecond);
+
+static void BM_PictureMemory (benchmark::State& state)
+{
+    measureInFreshProcess (state, "picture memory", "");
 }
 BENCHMARK (BM_PictureMemory)->ArgName ("instances")->Arg (1)->Arg (8)->Iterations (1)->Unit (benchmark::kMillisecond);
 
-// Making an instance and preparing it, as a host inserts the plug-in: 0, the first instance of the
-// process, which starts decoding the editor's pictures in the background; 1, with another instance
-// holding them decoded already, as every instance was made before the pictures were shared.
 static void BM_InstanceMaking (benchmark::State& state)
 {
-    releaseEveryPicture();
-    std::unique_ptr<QuorlinAudioProcessor> holder;
-
-    if (state.range (0) == 1)
-    {
-        holder = std::make_unique<QuorlinAudioProcessor>();
-        holder->editorPictures->waitUntilDecoded();
-    }
-
-    for (auto _ : state)
-    {
-        const auto start = std::chrono::steady_clock::now();
-        auto processor = std::make_unique<QuorlinAudioProcessor>();
-        processor->setRateAndBufferSizeDetails (48000.0, 512);
-        processor->prepareToPlay (48000.0, 512);
-        state.SetIterationTime (std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count());
-    }
+    measureInFreshProcess (state, "instance making", "making_ms");
 }
-BENCHMARK (BM_InstanceMaking)->ArgName ("pictures_held")->Arg (0)->Arg (1)->Iterations (5)->UseManualTime()->Unit (benchmark::kMillisecond);
+BENCHMARK (BM_InstanceMaking)->ArgName ("pictures_held")->Arg (0)->Arg (1)->Iterations (1)->UseManualTime()->Unit (benchmark::kMillisecond);

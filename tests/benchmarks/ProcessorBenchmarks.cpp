@@ -1,3 +1,4 @@
+#include "editor/SharedPictures.h"
 #include "engine/TwoLaneHysteresis.h"
 #include "tests/TestSupport.h"
 
@@ -9,7 +10,8 @@
 
 // The whole processor against the floor its hysteresis arithmetic sets: two channels of the scalar
 // tape model at the oversampled rate, for the same amount of host audio; and the two-lane model that
-// the stereo stage runs instead. BenchmarkMain prints the ratios.
+// the stereo stage runs instead. BenchmarkMain prints the ratios. The processors share the editor's
+// pictures that BenchmarkMain has decoded up front, so nothing decodes beside the audio.
 
 namespace
 {
@@ -42,12 +44,19 @@ static void BM_Processor (benchmark::State& state)
     juce::AudioBuffer<float> buffer (2, hostBlockSize);
     juce::MidiBuffer midi;
 
+    // The audio alone: no editor picture may be decoding beside it.
+    SharedPictures::waitUntilIdle();
+    const auto decodesBefore = SharedPictures::getNumDecodesStarted();
+
     for (auto _ : state)
     {
         buffer.makeCopyOf (signal, true);
         processor.processBlock (buffer, midi);
         benchmark::DoNotOptimize (buffer.getReadPointer (0));
     }
+
+    if (SharedPictures::getNumDecodesStarted() != decodesBefore)
+        state.SkipWithError ("the editor's pictures decoded beside the audio");
 
     reportRealTime (state);
 }
