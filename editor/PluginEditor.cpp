@@ -1,6 +1,7 @@
 #include "PluginEditor.h"
 
 #include "SharedPictures.h"
+#include "engine/ParameterIds.h"
 #include "presets/PresetBox.h"
 #include "presets/PresetNames.h"
 
@@ -11,8 +12,9 @@
 
 namespace
 {
-    const char* const knobIds[] = { "knob1", "knob2", "knob3", "knob4", "knob5", "knob6",
-                                    "knob7", "knob8", "knob9", "knob10", "knob11" };
+    const char* const knobIds[] = { ParameterIds::drive, ParameterIds::threshold, ParameterIds::lowGain, ParameterIds::lowCut,
+                                    ParameterIds::midGain, ParameterIds::highGain, ParameterIds::mix, ParameterIds::output,
+                                    ParameterIds::ratio, ParameterIds::attack, ParameterIds::release };
 
     // Component names as the hosts' accessibility and the tests see them, by parameter.
     const char* const knobNames[] = { "Knob1", "Knob2", "knob3", "Knob4", "knob5", "knob6",
@@ -432,14 +434,14 @@ void QuorlinAudioProcessorEditor::bindControls()
     for (size_t i = 0; i < knobSliders.size(); ++i)
         sliderAttachments[i] = std::make_unique<APVTS::SliderAttachment> (state, knobIds[i], *knobSliders[i]);
 
-    eqAttachment = std::make_unique<APVTS::ButtonAttachment> (state, "EqP power", eqButton);
-    powerAttachment = std::make_unique<APVTS::ButtonAttachment> (state, "poweR power", powerButton);
-    compAttachment = std::make_unique<APVTS::ButtonAttachment> (state, "ComP power", compButton);
-    oversamplingAttachment = std::make_unique<ChoiceBoxAttachment> (*state.getParameter ("os"), oversamplingBox,
+    eqAttachment = std::make_unique<APVTS::ButtonAttachment> (state, ParameterIds::eq, eqButton);
+    powerAttachment = std::make_unique<APVTS::ButtonAttachment> (state, ParameterIds::power, powerButton);
+    compAttachment = std::make_unique<APVTS::ButtonAttachment> (state, ParameterIds::compressor, compButton);
+    oversamplingAttachment = std::make_unique<ChoiceBoxAttachment> (*state.getParameter (ParameterIds::oversampling), oversamplingBox,
                                                                     [this] { beginUndoStepOfNewAction(); });
 
     typeAttachments = std::make_unique<ChannelTypeAttachments> (state,
-                                                                std::array<const char*, 4> { "TypeA power", "TypeB power", "TypeC power", "TypeD power" },
+                                                                std::array<const char*, 4> { ParameterIds::typeA, ParameterIds::typeB, ParameterIds::typeC, ParameterIds::typeD },
                                                                 std::array<juce::Button*, 4> { &typeAButton, &typeBButton, &typeCButton, &typeDButton });
 }
 
@@ -675,7 +677,7 @@ void QuorlinAudioProcessorEditor::prepareStretchedArtwork()
 //==============================================================================
 bool QuorlinAudioProcessorEditor::isPowerOff() const
 {
-    return audioProcessor.apvts->getRawParameterValue ("poweR power")->load() < 0.5f;
+    return audioProcessor.apvts->getRawParameterValue (ParameterIds::power)->load() < 0.5f;
 }
 
 void QuorlinAudioProcessorEditor::timerCallback()
@@ -721,7 +723,7 @@ void QuorlinAudioProcessorEditor::mouseDown (const juce::MouseEvent&)
     finishUndoStep();
     beginUndoStep();
 
-    if (auto* power = audioProcessor.apvts->getParameter ("poweR power"))
+    if (auto* power = audioProcessor.apvts->getParameter (ParameterIds::power))
         power->setValueNotifyingHost (1.0f);
 }
 
@@ -731,7 +733,7 @@ void QuorlinAudioProcessorEditor::toggleBypass()
     beginUndoStep();
     saveUndoState();
 
-    if (auto* power = audioProcessor.apvts->getParameter ("poweR power"))
+    if (auto* power = audioProcessor.apvts->getParameter (ParameterIds::power))
         power->setValueNotifyingHost (power->getValue() >= 0.5f ? 0.0f : 1.0f);
 }
 
@@ -746,7 +748,7 @@ void QuorlinAudioProcessorEditor::updateTooltip (const juce::String& text)
     if (idleLineShown)
     {
         idleLineSampleRate = audioProcessor.getSampleRate();
-        idleLineOversampling = juce::roundToInt (audioProcessor.apvts->getRawParameterValue ("os")->load());
+        idleLineOversampling = juce::roundToInt (audioProcessor.apvts->getRawParameterValue (ParameterIds::oversampling)->load());
     }
 
     infoLabel.setText (text.isNotEmpty() ? text : idleInfoText(), juce::dontSendNotification);
@@ -755,7 +757,7 @@ void QuorlinAudioProcessorEditor::updateTooltip (const juce::String& text)
 juce::String QuorlinAudioProcessorEditor::idleInfoText() const
 {
     return "SR: " + sampleRateText (audioProcessor.getSampleRate())
-         + " | Oversampling: " + oversamplingText (audioProcessor.apvts->getRawParameterValue ("os")->load());
+         + " | Oversampling: " + oversamplingText (audioProcessor.apvts->getRawParameterValue (ParameterIds::oversampling)->load());
 }
 
 // A choice picked in the box's menu, or a new rate from the host, comes with no pointer
@@ -764,7 +766,7 @@ void QuorlinAudioProcessorEditor::refreshIdleLine()
 {
     if (idleLineShown
         && (audioProcessor.getSampleRate() != idleLineSampleRate
-            || juce::roundToInt (audioProcessor.apvts->getRawParameterValue ("os")->load()) != idleLineOversampling))
+            || juce::roundToInt (audioProcessor.apvts->getRawParameterValue (ParameterIds::oversampling)->load()) != idleLineOversampling))
         updateTooltip ({});
 }
 
@@ -979,7 +981,7 @@ void QuorlinAudioProcessorEditor::updateHeartButton()
 
     if (auto* favourites = presetSelector->presetManager->favoritesManager.get())
         if (const auto file = presetSelector->getCurrentPresetFile(); file.existsAsFile())
-            favourite = favourites->favorites.contains (file.getRelativePathFrom (favourites->presetFolder));
+            favourite = favourites->isFavorite (file);
 
     if (favourite != heartButton.isFavourite)
     {

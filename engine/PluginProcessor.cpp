@@ -1,5 +1,6 @@
 #include "PluginProcessor.h"
 
+#include "ParameterIds.h"
 #include "StateValidation.h"
 #include "editor/PluginEditor.h"
 
@@ -52,25 +53,25 @@ QuorlinAudioProcessor::QuorlinAudioProcessor()
                                                               ProcessorPresetManager::defaultPresetFolder(),
                                                               ".rcp");
 
-    knob1           = apvts->getRawParameterValue ("knob1");
-    knob8           = apvts->getRawParameterValue ("knob8");
-    knob7           = apvts->getRawParameterValue ("knob7");
-    knob4           = apvts->getRawParameterValue ("knob4");
-    knob3           = apvts->getRawParameterValue ("knob3");
-    knob5           = apvts->getRawParameterValue ("knob5");
-    knob6           = apvts->getRawParameterValue ("knob6");
-    knob2           = apvts->getRawParameterValue ("knob2");
-    knob10          = apvts->getRawParameterValue ("knob10");
-    knob9           = apvts->getRawParameterValue ("knob9");
-    knob11          = apvts->getRawParameterValue ("knob11");
-    oversampling    = apvts->getRawParameterValue ("os");
-    mainPower       = apvts->getRawParameterValue ("poweR power");
-    compressorPower = apvts->getRawParameterValue ("ComP power");
-    eqPower         = apvts->getRawParameterValue ("EqP power");
-    typeAPower      = apvts->getRawParameterValue ("TypeA power");
-    typeBPower      = apvts->getRawParameterValue ("TypeB power");
-    typeCPower      = apvts->getRawParameterValue ("TypeC power");
-    typeDPower      = apvts->getRawParameterValue ("TypeD power");
+    knob1           = apvts->getRawParameterValue (ParameterIds::drive);
+    knob8           = apvts->getRawParameterValue (ParameterIds::output);
+    knob7           = apvts->getRawParameterValue (ParameterIds::mix);
+    knob4           = apvts->getRawParameterValue (ParameterIds::lowCut);
+    knob3           = apvts->getRawParameterValue (ParameterIds::lowGain);
+    knob5           = apvts->getRawParameterValue (ParameterIds::midGain);
+    knob6           = apvts->getRawParameterValue (ParameterIds::highGain);
+    knob2           = apvts->getRawParameterValue (ParameterIds::threshold);
+    knob10          = apvts->getRawParameterValue (ParameterIds::attack);
+    knob9           = apvts->getRawParameterValue (ParameterIds::ratio);
+    knob11          = apvts->getRawParameterValue (ParameterIds::release);
+    oversampling    = apvts->getRawParameterValue (ParameterIds::oversampling);
+    mainPower       = apvts->getRawParameterValue (ParameterIds::power);
+    compressorPower = apvts->getRawParameterValue (ParameterIds::compressor);
+    eqPower         = apvts->getRawParameterValue (ParameterIds::eq);
+    typeAPower      = apvts->getRawParameterValue (ParameterIds::typeA);
+    typeBPower      = apvts->getRawParameterValue (ParameterIds::typeB);
+    typeCPower      = apvts->getRawParameterValue (ParameterIds::typeC);
+    typeDPower      = apvts->getRawParameterValue (ParameterIds::typeD);
 }
 
 QuorlinAudioProcessor::~QuorlinAudioProcessor() = default;
@@ -79,27 +80,27 @@ juce::AudioProcessorValueTreeState::ParameterLayout QuorlinAudioProcessor::gener
 {
     juce::AudioProcessorValueTreeState::ParameterLayout layout;
 
-    layout.add (makeFloat ("knob2", "Threshold",        "Knob2",            0.0f,   25.0f, 0.0001f, 0.0f));
-    layout.add (makeFloat ("knob4", "Low Cut (Hz)",     "Low Cut (Hz)",     20.0f,  60.0f, 0.001f,  20.0f));
-    layout.add (makeFloat ("knob3", "Low Gain (dB)",    "Low Gain (dB)",    -10.0f, 10.0f, 0.001f,  0.0f));
-    layout.add (makeFloat ("knob5", "Mid Gain (dB)",    "Mid Gain (dB)",    -10.0f, 10.0f, 0.001f,  0.0f));
-    layout.add (makeFloat ("knob6", "High Gain (dB)",   "High Gain (dB)",   -10.0f, 10.0f, 0.001f,  0.0f));
-    layout.add (makeFloat ("knob1", "Drive (dB)",       "Drive (dB)",       0.0f,   24.0f, 0.1f,    0.0f));
-    layout.add (makeFloat ("knob7", "Dry/Wet (%)",      "Dry/Wet (%)",      0.0f,   100.0f, 0.0001f, 100.0f));
-    layout.add (makeFloat ("knob8", "Output Gain (dB)", "Output Gain (dB)", -81.0f, 10.0f, 0.1f,    -10.0f));
-    layout.add (makeFloat ("knob9", "Ratio",            "Knob9",            1.0f,   5.0f,  1.0f,    1.0f));
-    layout.add (makeFloat ("knob10", "Attack",          "Knob10",           1.0f,   6.0f,  1.0f,    1.0f));
-    layout.add (makeFloat ("knob11", "Release",         "Knob11",           1.0f,   6.0f,  1.0f,    1.0f));
+    layout.add (makeFloat (ParameterIds::threshold, "Threshold",        "Knob2",            0.0f,   25.0f, 0.0001f, 0.0f));
+    layout.add (makeFloat (ParameterIds::lowCut, "Low Cut (Hz)",     "Low Cut (Hz)",     20.0f,  60.0f, 0.001f,  20.0f));
+    layout.add (makeFloat (ParameterIds::lowGain, "Low Gain (dB)",    "Low Gain (dB)",    -10.0f, 10.0f, 0.001f,  0.0f));
+    layout.add (makeFloat (ParameterIds::midGain, "Mid Gain (dB)",    "Mid Gain (dB)",    -10.0f, 10.0f, 0.001f,  0.0f));
+    layout.add (makeFloat (ParameterIds::highGain, "High Gain (dB)",   "High Gain (dB)",   -10.0f, 10.0f, 0.001f,  0.0f));
+    layout.add (makeFloat (ParameterIds::drive, "Drive (dB)",       "Drive (dB)",       0.0f,   24.0f, 0.1f,    0.0f));
+    layout.add (makeFloat (ParameterIds::mix, "Dry/Wet (%)",      "Dry/Wet (%)",      0.0f,   100.0f, 0.0001f, 100.0f));
+    layout.add (makeFloat (ParameterIds::output, "Output Gain (dB)", "Output Gain (dB)", -81.0f, 10.0f, 0.1f,    -10.0f));
+    layout.add (makeFloat (ParameterIds::ratio, "Ratio",            "Knob9",            1.0f,   5.0f,  1.0f,    1.0f));
+    layout.add (makeFloat (ParameterIds::attack, "Attack",          "Knob10",           1.0f,   6.0f,  1.0f,    1.0f));
+    layout.add (makeFloat (ParameterIds::release, "Release",         "Knob11",           1.0f,   6.0f,  1.0f,    1.0f));
 
-    layout.add (makeSwitch ("poweR power", "Main Power", "Main Power",  true));
-    layout.add (makeSwitch ("ComP power",  "Compressor", "Compressor",  true));
-    layout.add (makeSwitch ("EqP power",   "EQ",         "EQ",          true));
-    layout.add (makeSwitch ("TypeA power", "Type A ",    "TypeA Power", true));
-    layout.add (makeSwitch ("TypeB power", "Type B ",    "TypeB Power", false));
-    layout.add (makeSwitch ("TypeC power", "Type C ",    "TypeC Power", false));
-    layout.add (makeSwitch ("TypeD power", "Type D ",    "TypeD Power", false));
+    layout.add (makeSwitch (ParameterIds::power, "Main Power", "Main Power",  true));
+    layout.add (makeSwitch (ParameterIds::compressor,  "Compressor", "Compressor",  true));
+    layout.add (makeSwitch (ParameterIds::eq,   "EQ",         "EQ",          true));
+    layout.add (makeSwitch (ParameterIds::typeA, "Type A ",    "TypeA Power", true));
+    layout.add (makeSwitch (ParameterIds::typeB, "Type B ",    "TypeB Power", false));
+    layout.add (makeSwitch (ParameterIds::typeC, "Type C ",    "TypeC Power", false));
+    layout.add (makeSwitch (ParameterIds::typeD, "Type D ",    "TypeD Power", false));
 
-    layout.add (std::make_unique<juce::AudioParameterChoice> (juce::ParameterID { "os", 0 }, "OverSampling",
+    layout.add (std::make_unique<juce::AudioParameterChoice> (juce::ParameterID { ParameterIds::oversampling, 0 }, "OverSampling",
                                                               oversamplingChoices, 0,
                                                               juce::AudioParameterChoiceAttributes()
                                                                   .withLabel ("Oversampling Factor")

@@ -169,9 +169,7 @@ void ModernPresetMenu::showSubMenu (int categoryIndex)
 
 bool ModernPresetMenu::isFavourite (const juce::File& file) const
 {
-    return favoritesManager != nullptr
-        && file != juce::File()
-        && favoritesManager->favorites.contains (file.getRelativePathFrom (favoritesManager->presetFolder));
+    return favoritesManager != nullptr && favoritesManager->isFavorite (file);
 }
 
 void ModernPresetMenu::positionSubMenu (int categoryIndex)

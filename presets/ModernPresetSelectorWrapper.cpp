@@ -64,14 +64,14 @@ void ModernPresetSelectorWrapper::resized()
 //==============================================================================
 juce::String ModernPresetSelectorWrapper::getCurrentName() const
 {
-    return presetManager->apvts->state.getProperty (presetManager->currentPresetPropertyId).toString();
+    return presetManager->getCurrentPresetName();
 }
 
 juce::String ModernPresetSelectorWrapper::getShownName() const
 {
     auto name = getCurrentName();
 
-    if ((bool) presetManager->apvts->state.getProperty (presetManager->modifiedPropertyId))
+    if (presetManager->isCurrentPresetModified())
         name << "*";
 
     return name;
@@ -331,11 +331,7 @@ bool ModernPresetSelectorWrapper::deletePresetFile (const juce::File& file)
 
     // The dialog waited for the user; by now another preset may be current, and its name stays.
     if (deleted && getCurrentName() == file.getFileNameWithoutExtension())
-    {
-        auto& state = presetManager->apvts->state;
-        state.setProperty (presetManager->currentPresetPropertyId, juce::String(), nullptr);
-        state.setProperty (presetManager->modifiedPropertyId, false, nullptr);
-    }
+        presetManager->forgetCurrentPreset();
 
     refresh();
     return deleted;

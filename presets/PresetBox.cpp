@@ -439,6 +439,11 @@ void FavoritesManager::toggleFavorite (const juce::File& presetFile)
     saveFavorites();
 }
 
+bool FavoritesManager::isFavorite (const juce::File& presetFile) const
+{
+    return presetFile != juce::File() && favorites.contains (presetFile.getRelativePathFrom (presetFolder));
+}
+
 void FavoritesManager::saveFavorites()
 {
     juce::String text;
@@ -588,6 +593,22 @@ void ProcessorPresetManager::readPreset (const juce::File& file)
         sourceFile = file;
         sourceName = apvts->state.getProperty (currentPresetPropertyId).toString();
     }
+}
+
+juce::String ProcessorPresetManager::getCurrentPresetName() const
+{
+    return apvts->state.getProperty (currentPresetPropertyId).toString();
+}
+
+bool ProcessorPresetManager::isCurrentPresetModified() const
+{
+    return (bool) apvts->state.getProperty (modifiedPropertyId);
+}
+
+void ProcessorPresetManager::forgetCurrentPreset()
+{
+    apvts->state.setProperty (currentPresetPropertyId, juce::String(), nullptr);
+    apvts->state.setProperty (modifiedPropertyId, false, nullptr);
 }
 
 juce::File ProcessorPresetManager::sourceFileOf (const juce::String& presetName) const

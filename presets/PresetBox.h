@@ -64,6 +64,9 @@ public:
     /** Rewrites the favourites file from favorites, one entry per line. */
     void saveFavorites();
 
+    /** Whether the list, as last read, holds the preset. */
+    bool isFavorite (const juce::File& presetFile) const;
+
     juce::File presetFolder;
     juce::File favoritesFile;
     juce::StringArray favorites;
@@ -100,6 +103,17 @@ public:
         loads it once the user has chosen it; a cancel changes nothing.
     */
     void loadPreset (juce::File file);
+
+    /** The current preset's name, empty when there is none. */
+    juce::String getCurrentPresetName() const;
+
+    /** Whether the settings have changed since the current preset was loaded or saved, as the
+        loaded state says.
+    */
+    bool isCurrentPresetModified() const;
+
+    /** Leaves no preset current: the name empty and the modified flag off. */
+    void forgetCurrentPreset();
 
     /** The file the current preset was last loaded from or saved to, while presetName is still
         the name that load or save gave it; an empty file otherwise, or when it is gone.

@@ -125,37 +125,37 @@ TEST (RealTimeSafety, ProcessBlockNeverAllocates)
 
         QuorlinAudioProcessor processor;
         ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, blockSize, numChannels));
-        setParameter (processor, "ComP power", 1.0f);
-        setParameter (processor, "knob2", 18.0f);
-        setParameter (processor, "knob9", 5.0f);
+        setParameter (processor, ParameterIds::compressor, 1.0f);
+        setParameter (processor, ParameterIds::threshold, 18.0f);
+        setParameter (processor, ParameterIds::ratio, 5.0f);
 
         for (int index = 0; index < 4; ++index)
         {
-            setParameter (processor, "os", (float) index);
+            setParameter (processor, ParameterIds::oversampling, (float) index);
             EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 3), 0) << "os " << index;
         }
 
-        setParameter (processor, "TypeA power", 0.0f);
-        setParameter (processor, "TypeD power", 1.0f);
+        setParameter (processor, ParameterIds::typeA, 0.0f);
+        setParameter (processor, ParameterIds::typeD, 1.0f);
         EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 2), 0) << "type change";
 
-        setParameter (processor, "poweR power", 0.0f);
+        setParameter (processor, ParameterIds::power, 0.0f);
         EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 2), 0) << "power off";
 
-        setParameter (processor, "TypeD power", 0.0f);
-        setParameter (processor, "TypeB power", 1.0f);
-        setParameter (processor, "os", 1.0f);
-        setParameter (processor, "poweR power", 1.0f);
+        setParameter (processor, ParameterIds::typeD, 0.0f);
+        setParameter (processor, ParameterIds::typeB, 1.0f);
+        setParameter (processor, ParameterIds::oversampling, 1.0f);
+        setParameter (processor, ParameterIds::power, 1.0f);
         EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 2), 0) << "power back on";
 
-        setParameter (processor, "EqP power", 0.0f);
-        setParameter (processor, "ComP power", 0.0f);
+        setParameter (processor, ParameterIds::eq, 0.0f);
+        setParameter (processor, ParameterIds::compressor, 0.0f);
         EXPECT_EQ (allocationsWhileProcessing (processor, numChannels, 2), 0) << "sections off";
 
         // Every setting gliding and every switch crossfading at once, oversampling included.
-        setParameter (processor, "EqP power", 1.0f);
-        setParameter (processor, "ComP power", 1.0f);
-        setParameter (processor, "os", 3.0f);
+        setParameter (processor, ParameterIds::eq, 1.0f);
+        setParameter (processor, ParameterIds::compressor, 1.0f);
+        setParameter (processor, ParameterIds::oversampling, 3.0f);
 
         for (const auto* id : { "knob1", "knob2", "knob3", "knob4", "knob5", "knob6", "knob7", "knob8", "knob9", "knob10", "knob11" })
             setParameter (processor, id, processor.apvts->getParameterRange (id).end);

@@ -71,7 +71,7 @@ namespace
     void setBypass (QuorlinAudioProcessor& processor, Bypass kind, bool on, bool& hostBypassed)
     {
         if (kind == Bypass::powerSwitch)
-            setParameter (processor, "poweR power", on ? 0.0f : 1.0f);
+            setParameter (processor, ParameterIds::power, on ? 0.0f : 1.0f);
         else
             hostBypassed = on;
     }
@@ -90,7 +90,7 @@ TEST (Bypass, PassesTheInputDelayedByTheReportedLatencyAtEveryOversampling)
         {
             SCOPED_TRACE (juce::String (nameOf (kind)) + ", os " + juce::String (index));
             QuorlinAudioProcessor processor;
-            setParameter (processor, "os", (float) index);
+            setParameter (processor, ParameterIds::oversampling, (float) index);
             ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, blockSize));
 
             Stream stream (processor);
@@ -126,7 +126,7 @@ TEST (Bypass, FromTheStartAndThroughOversamplingChanges)
         // crossfaded from the old one.
         for (const auto index : { 3, 1, 2, 0 })
         {
-            setParameter (processor, "os", (float) index);
+            setParameter (processor, ParameterIds::oversampling, (float) index);
             stream.run (1, hostBypassed);
             EXPECT_EQ (processor.getLatencySamples(), latencies[index]) << index;
 
@@ -143,18 +143,18 @@ TEST (Bypass, TheStripComesBackAfterTheHostBypass)
     // The host's bypass and the power switch are two separate things: either one bypasses, and the
     // strip plays again once neither does.
     QuorlinAudioProcessor processor;
-    setParameter (processor, "os", 1.0f);
+    setParameter (processor, ParameterIds::oversampling, 1.0f);
     ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, blockSize));
 
     Stream stream (processor);
     stream.run (4, true);
-    setParameter (processor, "poweR power", 0.0f);
+    setParameter (processor, ParameterIds::power, 0.0f);
     stream.run (4, false);
 
     const auto stillBypassedFrom = stream.position - 2 * blockSize;
     EXPECT_TRUE (stream.isDelayedInputFrom (stillBypassedFrom, 9));
 
-    setParameter (processor, "poweR power", 1.0f);
+    setParameter (processor, ParameterIds::power, 1.0f);
     const auto playingFrom = stream.position + blocksForAFade * blockSize;
     stream.run (blocksForAFade + 4, false);
     EXPECT_FALSE (stream.isDelayedInputFrom (playingFrom, 9));
@@ -181,10 +181,10 @@ TEST (Bypass, OversamplingChangedTwiceWithinACrossfadeMovesTheDelaySmoothly)
             for (int start = 0; start < 8192; start += 64)
             {
                 if (start == 2048)
-                    setParameter (processor, "os", 3.0f);
+                    setParameter (processor, ParameterIds::oversampling, 3.0f);
 
                 if (start == 2048 + gap)
-                    setParameter (processor, "os", 1.0f);
+                    setParameter (processor, ParameterIds::oversampling, 1.0f);
 
                 auto block = TestSupport::makeSine (2, 64, hostRate, 150.0, 0.25f, start);
                 const auto input = block;

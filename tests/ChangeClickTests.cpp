@@ -122,7 +122,7 @@ namespace
     Measurement measure (const Change& change, const Configuration& config)
     {
         QuorlinAudioProcessor processor;
-        setParameter (processor, "os", (float) config.oversamplingIndex);
+        setParameter (processor, ParameterIds::oversampling, (float) config.oversamplingIndex);
 
         for (const auto& [id, value] : change.setting)
             setParameter (processor, id, value);

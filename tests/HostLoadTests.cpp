@@ -5,6 +5,7 @@
 #include "HostedPlugin.h"
 #include "TestKeyboard.h"
 #include "TestPointer.h"
+#include "engine/ParameterIds.h"
 
 #include <gtest/gtest.h>
 
@@ -295,9 +296,9 @@ TEST_F (HostedVastrel, ReportsNoLatencyAtDefaults)
 TEST_F (HostedVastrel, StateWithClientBypassOnRestoresBypassAndParameters)
 {
     auto& source = plugin();
-    parameterFor (source, "knob8").setValueNotifyingHost (91.0f / 91.0f);   // +10 dB
-    parameterFor (source, "knob9").setValueNotifyingHost (0.75f);           // ratio position 4
-    parameterFor (source, "TypeC power").setValueNotifyingHost (1.0f);
+    parameterFor (source, ParameterIds::output).setValueNotifyingHost (91.0f / 91.0f);   // +10 dB
+    parameterFor (source, ParameterIds::ratio).setValueNotifyingHost (0.75f);           // ratio position 4
+    parameterFor (source, ParameterIds::typeC).setValueNotifyingHost (1.0f);
     source.getBypassParameter()->setValueNotifyingHost (1.0f);
 
     juce::MemoryBlock hostState;
@@ -318,10 +319,10 @@ TEST_F (HostedVastrel, StateWithClientBypassOnRestoresBypassAndParameters)
     restored.setStateInformation (hostState.getData(), (int) hostState.getSize());
 
     EXPECT_EQ (restored.getBypassParameter()->getValue(), 1.0f);
-    EXPECT_NEAR (parameterFor (restored, "knob8").getValue(), 1.0f, 1.0e-6f);
-    EXPECT_NEAR (parameterFor (restored, "knob9").getValue(), 0.75f, 1.0e-6f);
-    EXPECT_EQ (parameterFor (restored, "TypeC power").getValue(), 1.0f);
-    EXPECT_EQ (parameterFor (restored, "TypeA power").getValue(), 1.0f);
+    EXPECT_NEAR (parameterFor (restored, ParameterIds::output).getValue(), 1.0f, 1.0e-6f);
+    EXPECT_NEAR (parameterFor (restored, ParameterIds::ratio).getValue(), 0.75f, 1.0e-6f);
+    EXPECT_EQ (parameterFor (restored, ParameterIds::typeC).getValue(), 1.0f);
+    EXPECT_EQ (parameterFor (restored, ParameterIds::typeA).getValue(), 1.0f);
 }
 
 namespace
@@ -387,7 +388,7 @@ TEST_F (HostedVastrel, PowerOffAndTheHostBypassPassTheInputAtTheReportedLatency)
             ASSERT_NE (loadedHere.instance, nullptr) << loadedHere.error;
             auto& instance = *loadedHere.instance;
 
-            parameterFor (instance, "os").setValueNotifyingHost ((float) index / 3.0f);
+            parameterFor (instance, ParameterIds::oversampling).setValueNotifyingHost ((float) index / 3.0f);
             instance.prepareToPlay (sampleRate, blockSize);
 
             juce::MidiBuffer midi;
@@ -418,7 +419,7 @@ TEST_F (HostedVastrel, PowerOffAndTheHostBypassPassTheInputAtTheReportedLatency)
             if (c.hostBypass)
                 instance.getBypassParameter()->setValueNotifyingHost (1.0f);
             else
-                parameterFor (instance, "poweR power").setValueNotifyingHost (0.0f);
+                parameterFor (instance, ParameterIds::power).setValueNotifyingHost (0.0f);
 
             // 20 ms of crossfade, then the latency as the host has it.
             runBlocks (4, nullptr, nullptr);

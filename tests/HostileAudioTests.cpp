@@ -63,7 +63,7 @@ namespace
             for (const auto& other : channelTypes)
                 setParameter (processor, other.switchId, other.switchId == type.switchId ? 1.0f : 0.0f);
 
-            setParameter (processor, "os", (float) oversamplingIndex);
+            setParameter (processor, ParameterIds::oversampling, (float) oversamplingIndex);
         }
 
         /** Runs the sine on for the given time; returns the output level in dB over its last half
@@ -211,8 +211,8 @@ TEST (HostileAudio, KnobValuesThatAreNotNumbersLeaveTheirSettingsAsTheyWere)
     const auto freshLevel = fresh.runSine (2.0);
 
     SineRun run (channelTypes[0], 1, 2);
-    setParameter (run.processor, "knob9", 3.0f);
-    setParameter (run.processor, "knob10", 2.0f);
+    setParameter (run.processor, ParameterIds::ratio, 3.0f);
+    setParameter (run.processor, ParameterIds::attack, 2.0f);
     run.runSine (0.05);
     const auto& state = run.processor.compressor.getState();
     const auto ratioTarget = state.ratioSmoother.target;
@@ -233,18 +233,18 @@ TEST (HostileAudio, KnobValuesThatAreNotNumbersLeaveTheirSettingsAsTheyWere)
                             "knob9", "knob10", "knob11", "os" })
         setFromHost (run.processor, id, run.processor.apvts->getParameter (id)->getDefaultValue());
 
-    setParameter (run.processor, "os", 1.0f);
+    setParameter (run.processor, ParameterIds::oversampling, 1.0f);
     EXPECT_NEAR (run.runSine (2.0), freshLevel, 1.0f);
 }
 
 TEST (HostileAudio, FullDriveKeepsTheLargestSamplesFinite)
 {
     SineRun fresh (channelTypes[1], 3, 2);
-    setParameter (fresh.processor, "knob1", 24.0f);
+    setParameter (fresh.processor, ParameterIds::drive, 24.0f);
     const auto freshLevel = fresh.runSine (2.5);
 
     SineRun run (channelTypes[1], 3, 2);
-    setParameter (run.processor, "knob1", 24.0f);
+    setParameter (run.processor, ParameterIds::drive, 24.0f);
     run.runSine (0.25);
     run.feed ({ "a block of float-max", std::numeric_limits<float>::max(), true });
 

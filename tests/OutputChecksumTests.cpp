@@ -97,17 +97,17 @@ namespace
 
     void apply (QuorlinAudioProcessor& processor, const Settings& s)
     {
-        setParameter (processor, "knob1", s.drive);
-        setParameter (processor, "knob2", s.threshold);
-        setParameter (processor, "knob9", s.ratio);
-        setParameter (processor, "knob10", s.attack);
-        setParameter (processor, "knob11", s.release);
-        setParameter (processor, "knob4", s.lowCut);
-        setParameter (processor, "knob3", s.lowGain);
-        setParameter (processor, "knob5", s.midGain);
-        setParameter (processor, "knob6", s.highGain);
-        setParameter (processor, "knob7", s.mix);
-        setParameter (processor, "knob8", s.output);
+        setParameter (processor, ParameterIds::drive, s.drive);
+        setParameter (processor, ParameterIds::threshold, s.threshold);
+        setParameter (processor, ParameterIds::ratio, s.ratio);
+        setParameter (processor, ParameterIds::attack, s.attack);
+        setParameter (processor, ParameterIds::release, s.release);
+        setParameter (processor, ParameterIds::lowCut, s.lowCut);
+        setParameter (processor, ParameterIds::lowGain, s.lowGain);
+        setParameter (processor, ParameterIds::midGain, s.midGain);
+        setParameter (processor, ParameterIds::highGain, s.highGain);
+        setParameter (processor, ParameterIds::mix, s.mix);
+        setParameter (processor, ParameterIds::output, s.output);
     }
 
     void selectType (QuorlinAudioProcessor& processor, int type)
@@ -140,7 +140,7 @@ namespace
     std::uint64_t steadyRun (int numChannels, int oversamplingIndex, int type)
     {
         QuorlinAudioProcessor processor;
-        setParameter (processor, "os", (float) oversamplingIndex);
+        setParameter (processor, ParameterIds::oversampling, (float) oversamplingIndex);
         selectType (processor, type);
         apply (processor, settingsForType[type]);
 
@@ -192,7 +192,7 @@ namespace
 
         for (const auto& step : steps)
         {
-            setParameter (processor, "os", (float) step.oversamplingIndex);
+            setParameter (processor, ParameterIds::oversampling, (float) step.oversamplingIndex);
             selectType (processor, step.type);
             apply (processor, settingsForType[step.settings]);
             runBlock (processor, input, step.numSamples, sum, step.spikes ? damageWithSpikes : nullptr);

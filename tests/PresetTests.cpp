@@ -353,6 +353,22 @@ TEST_F (PresetFiles, LoadRestoresEveryParameterAndTheNameStoredInside)
     EXPECT_EQ (dialogs.openRequests, 0);
 }
 
+TEST_F (PresetFiles, CurrentNameAndFlagAreTheStatesRootProperties)
+{
+    start();
+    EXPECT_EQ (manager().getCurrentPresetName(), "Default");
+    EXPECT_FALSE (manager().isCurrentPresetModified());
+
+    setNameAndFlag ("Mid B", true);
+    EXPECT_EQ (manager().getCurrentPresetName(), "Mid B");
+    EXPECT_TRUE (manager().isCurrentPresetModified());
+
+    manager().forgetCurrentPreset();
+    EXPECT_EQ (state()[currentPresetId].toString(), "");
+    EXPECT_FALSE ((bool) state()[modifiedId]);
+    EXPECT_TRUE (state().hasProperty (modifiedId));
+}
+
 TEST_F (PresetFiles, HandEditedRootPropertiesAreTakenAsTheyAre)
 {
     struct Case
@@ -822,6 +838,27 @@ TEST_F (FavoritesFile, PresetOutsideTheFolderIsStoredWithDotDots)
 
     EXPECT_EQ (favourites.favorites, juce::StringArray ({ "../../Elsewhere/Outside.rcp" }));
     EXPECT_EQ (bytesOf (file), "../../Elsewhere/Outside.rcp\r\n");
+}
+
+TEST_F (FavoritesFile, IsFavoriteAsksAboutOneFileOfTheList)
+{
+    writeBytes (file, "User/A.rcp\r\nB.rcp\r\n../../Elsewhere/Outside.rcp\r\n");
+    FavoritesManager favourites (folder);
+
+    struct Row { juce::File preset; bool favourite; };
+
+    const Row rows[] = {
+        { folder.getChildFile ("User/A.rcp"),            true },
+        { folder.getChildFile ("B.rcp"),                 true },
+        { base.getChildFile ("Elsewhere/Outside.rcp"),   true },
+        { folder.getChildFile ("A.rcp"),                 false },   // another folder
+        { folder.getChildFile ("user/a.rcp"),            false },   // case matters
+        { folder.getChildFile ("User/B.rcp"),            false },
+        { juce::File(),                                  false },
+    };
+
+    for (const auto& row : rows)
+        EXPECT_EQ (favourites.isFavorite (row.preset), row.favourite) << row.preset.getFullPathName();
 }
 
 TEST_F (FavoritesFile, TwoInstancesKeepEachOthersFavourites)

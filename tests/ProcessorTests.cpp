@@ -157,7 +157,7 @@ TEST (ParameterLayout, MatchesTheTableInOrder)
         EXPECT_FLOAT_EQ (ranged->getDefaultValue(), (row.defaultValue - row.start) / (row.end - row.start));
     }
 
-    auto* os = dynamic_cast<juce::AudioParameterChoice*> (processor.apvts->getParameter ("os"));
+    auto* os = dynamic_cast<juce::AudioParameterChoice*> (processor.apvts->getParameter (ParameterIds::oversampling));
     ASSERT_NE (os, nullptr);
     EXPECT_EQ (os->choices, juce::StringArray ({ "off", "2x", "4x", "8x" }));
     EXPECT_EQ (processor.oversamplingChoices, os->choices);

@@ -35,8 +35,8 @@ TEST_F (SignalChain, PowerOffPassesTheInputAtTheLatencyAndFreezesTheMeters)
     for (int b = 0; b < 4; ++b)
         processSine (b * blockSize);
 
-    setParameter (processor, "poweR power", 0.0f);
-    setParameter (processor, "os", 2.0f);
+    setParameter (processor, ParameterIds::power, 0.0f);
+    setParameter (processor, ParameterIds::oversampling, 2.0f);
 
     // The strip crossfades to the bypass within 20 ms (960 samples), so from the third block on
     // only the delayed input is heard.
@@ -84,10 +84,10 @@ TEST_F (SignalChain, LastChannelTypeSwitchOnWins)
 
     for (const auto& c : cases)
     {
-        setParameter (processor, "TypeA power", c.a ? 1.0f : 0.0f);
-        setParameter (processor, "TypeB power", c.b ? 1.0f : 0.0f);
-        setParameter (processor, "TypeC power", c.c ? 1.0f : 0.0f);
-        setParameter (processor, "TypeD power", c.d ? 1.0f : 0.0f);
+        setParameter (processor, ParameterIds::typeA, c.a ? 1.0f : 0.0f);
+        setParameter (processor, ParameterIds::typeB, c.b ? 1.0f : 0.0f);
+        setParameter (processor, ParameterIds::typeC, c.c ? 1.0f : 0.0f);
+        setParameter (processor, ParameterIds::typeD, c.d ? 1.0f : 0.0f);
 
         // Long enough for the crossfade of 20 ms to end.
         for (int b = 0; b < 3; ++b)
@@ -160,8 +160,8 @@ TEST (ChannelTypeCrossfade, MixesTheTwoStagesOver20msAtAnyBlockSize)
 TEST (ChannelTypeCrossfade, TheFirstBlockAfterPreparationPlaysTheChosenTypeAlone)
 {
     QuorlinAudioProcessor processor;
-    setParameter (processor, "TypeA power", 0.0f);
-    setParameter (processor, "TypeD power", 1.0f);
+    setParameter (processor, ParameterIds::typeA, 0.0f);
+    setParameter (processor, ParameterIds::typeD, 1.0f);
     ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, blockSize));
 
     auto buffer = TestSupport::makeSine (2, blockSize, hostRate, 440.0, 0.25f);
@@ -188,14 +188,14 @@ TEST_F (SignalChain, PerBlockSettingsFollowTheKnobs)
 
     // Oversampled, the compressor's drive and make-up stay as they are, so its level below the
     // threshold does not depend on the oversampling.
-    setParameter (processor, "os", 1.0f);
+    setParameter (processor, ParameterIds::oversampling, 1.0f);
     processSine();
     EXPECT_NEAR (compressorState().inputGainSmoother.target, 0.56234133f, 1.0e-6f);
     EXPECT_NEAR (compressorState().outputGainSmoother.target, 1.4125376f, 1.0e-6f);
 
-    setParameter (processor, "knob1", 6.0f);
-    setParameter (processor, "knob7", 25.0f);
-    setParameter (processor, "knob8", 0.0f);
+    setParameter (processor, ParameterIds::drive, 6.0f);
+    setParameter (processor, ParameterIds::mix, 25.0f);
+    setParameter (processor, ParameterIds::output, 0.0f);
 
     // The drive glides to its new value before its gains take it.
     for (int b = 0; b < 12; ++b)
@@ -222,7 +222,7 @@ TEST_F (SignalChain, SteppedCompressorKnobsPickFromTheirTables)
 
     for (const auto& c : ratios)
     {
-        setParameter (processor, "knob9", c.ratioKnob);
+        setParameter (processor, ParameterIds::ratio, c.ratioKnob);
         processLongEnough();
         EXPECT_EQ (compressorState().ratioSmoother.target, c.ratio) << c.ratioKnob;
         EXPECT_EQ (compressorState().saturationAmount, c.saturation) << c.ratioKnob;
@@ -239,8 +239,8 @@ TEST_F (SignalChain, SteppedCompressorKnobsPickFromTheirTables)
 
     for (const auto& t : times)
     {
-        setParameter (processor, "knob10", t.knob);
-        setParameter (processor, "knob11", t.knob);
+        setParameter (processor, ParameterIds::attack, t.knob);
+        setParameter (processor, ParameterIds::release, t.knob);
         processLongEnough();
         EXPECT_NEAR (compressorState().attackCoefficient, t.attack, 1.0e-6f) << t.knob;
         EXPECT_NEAR (compressorState().releaseCoefficient, t.release, 1.0e-9f) << t.knob;
@@ -251,7 +251,7 @@ TEST_F (SignalChain, SteppedCompressorKnobsPickFromTheirTables)
 
 TEST_F (SignalChain, NeedleRisesTowardsRestWithoutReduction)
 {
-    setParameter (processor, "ComP power", 0.0f);
+    setParameter (processor, ParameterIds::compressor, 0.0f);
     ASSERT_EQ (processor.gainReductionNeedle.load(), 0.0f);
 
     // 512 steps of needle = 0.9999 needle + 0.0001 rest, in single precision.
@@ -261,8 +261,8 @@ TEST_F (SignalChain, NeedleRisesTowardsRestWithoutReduction)
     // Oversampled, the needle moves once per block by 2 % of the way.
     QuorlinAudioProcessor oversampled;
     ASSERT_TRUE (TestSupport::prepareLoaded (oversampled, hostRate, blockSize));
-    setParameter (oversampled, "ComP power", 0.0f);
-    setParameter (oversampled, "os", 1.0f);
+    setParameter (oversampled, ParameterIds::compressor, 0.0f);
+    setParameter (oversampled, ParameterIds::oversampling, 1.0f);
     auto buffer = TestSupport::makeSine (2, blockSize, hostRate, 440.0, 0.25f);
     TestSupport::processBlock (oversampled, buffer);
     EXPECT_NEAR (oversampled.gainReductionNeedle.load(), 0.02f * restingNeedle, 1.0e-6f);
@@ -274,8 +274,8 @@ TEST_F (SignalChain, NeedleRisesTowardsRestWithoutReduction)
 
 TEST_F (SignalChain, NeedleFallsWithGainReduction)
 {
-    setParameter (processor, "knob2", 25.0f);
-    setParameter (processor, "knob9", 4.0f);
+    setParameter (processor, ParameterIds::threshold, 25.0f);
+    setParameter (processor, ParameterIds::ratio, 4.0f);
 
     for (int b = 0; b < 400; ++b)
         processSine (b * blockSize, 0.5f);
@@ -293,7 +293,7 @@ TEST_F (SignalChain, OversamplingChangeReportsLatencyInThatBlock)
 
     for (int index : { 2, 3, 1, 0 })
     {
-        setParameter (processor, "os", (float) index);
+        setParameter (processor, ParameterIds::oversampling, (float) index);
         processSine();
         EXPECT_EQ (processor.getLatencySamples(), expected[index]) << index;
         EXPECT_EQ (processor.tapeProcessor.tapeStages[0].oversamplingFactor, 1 << index);
@@ -303,7 +303,7 @@ TEST_F (SignalChain, OversamplingChangeReportsLatencyInThatBlock)
         processSine();
     }
 
-    setParameter (processor, "os", 3.0f);
+    setParameter (processor, ParameterIds::oversampling, 3.0f);
     processSine();
     EXPECT_EQ (processor.tapeProcessor.tapeStages[0].hysteresis[0].T, 1.0 / 384000.0);
     EXPECT_EQ (processor.tapeProcessor.tapeStages[9].hysteresis[1].T, 1.0 / 384000.0);
@@ -314,12 +314,12 @@ TEST_F (SignalChain, OversamplingChangeReportsLatencyInThatBlock)
 
 TEST_F (SignalChain, OversamplingChangeDuringACrossfadeWaitsForItsEnd)
 {
-    setParameter (processor, "os", 1.0f);
+    setParameter (processor, ParameterIds::oversampling, 1.0f);
     processSine (0, 0.25f, 480);
     EXPECT_EQ (processor.getLatencySamples(), 9);
 
     // 10 ms into the crossfade to 2x, 8x is chosen: it takes over when the 20 ms are up.
-    setParameter (processor, "os", 3.0f);
+    setParameter (processor, ParameterIds::oversampling, 3.0f);
     processSine (480, 0.25f, 400);
     EXPECT_EQ (processor.getLatencySamples(), 9);
     EXPECT_EQ (processor.tapeProcessor.tapeStages[0].oversamplingFactor, 2);
@@ -332,7 +332,7 @@ TEST_F (SignalChain, OversamplingChangeDuringACrossfadeWaitsForItsEnd)
 
 TEST_F (SignalChain, StateCarriesOverOversamplingChangesAndPreparation)
 {
-    setParameter (processor, "knob2", 20.0f);
+    setParameter (processor, ParameterIds::threshold, 20.0f);
 
     for (int b = 0; b < 20; ++b)
         processSine (b * blockSize, 0.5f);
@@ -353,7 +353,7 @@ TEST_F (SignalChain, StateCarriesOverOversamplingChangesAndPreparation)
 
     for (int index : { 2, 0, 3 })
     {
-        setParameter (processor, "os", (float) index);
+        setParameter (processor, ParameterIds::oversampling, (float) index);
         const auto output = processSine (0, 0.5f);
         EXPECT_TRUE (TestSupport::allFinite (output));
         EXPECT_NE (model.prevM, 0.0);
@@ -368,7 +368,7 @@ TEST_F (SignalChain, MonoRunsTheLeftChainAndFeedsBothMeters)
 
     for (int index = 0; index < 4; ++index)
     {
-        setParameter (mono, "os", (float) index);
+        setParameter (mono, ParameterIds::oversampling, (float) index);
         auto buffer = TestSupport::makeSine (1, blockSize, hostRate, 440.0, 0.5f);
         TestSupport::processBlock (mono, buffer);
 
@@ -425,8 +425,8 @@ TEST (EnvelopeFollowerTest, JumpsUpAndFallsToOnePercentInAbout460ms)
 TEST_F (SignalChain, EmptyBlockLeavesACrossfadeWhereItIs)
 {
     processSine();
-    setParameter (processor, "TypeA power", 0.0f);
-    setParameter (processor, "TypeD power", 1.0f);
+    setParameter (processor, ParameterIds::typeA, 0.0f);
+    setParameter (processor, ParameterIds::typeD, 1.0f);
 
     juce::AudioBuffer<float> empty (2, 0);
     TestSupport::processBlock (processor, empty);
@@ -461,7 +461,7 @@ TEST (SignalChainDefaults, SineComesOutCleanAtEveryRateAndOversampling)
         {
             SCOPED_TRACE (juce::String (rate) + " Hz, os " + juce::String (index));
             QuorlinAudioProcessor processor;
-            setParameter (processor, "os", (float) index);
+            setParameter (processor, ParameterIds::oversampling, (float) index);
             ASSERT_TRUE (TestSupport::prepareLoaded (processor, rate, blockSize));
 
             const auto amplitude = juce::Decibels::decibelsToGain (-18.0f);
@@ -492,7 +492,7 @@ TEST (OversampledCompressor, RunsWithTheTimesOfTheRateItRunsAt)
     {
         SCOPED_TRACE (index);
         QuorlinAudioProcessor processor;
-        setParameter (processor, "os", (float) index);
+        setParameter (processor, ParameterIds::oversampling, (float) index);
         ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, blockSize));
 
         auto buffer = TestSupport::makeSine (2, blockSize, hostRate, 440.0, 0.25f);
@@ -509,7 +509,7 @@ TEST (OversampledCompressor, RunsWithTheTimesOfTheRateItRunsAt)
     // A change of oversampling while playing takes the new rate with it.
     QuorlinAudioProcessor processor;
     ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, blockSize));
-    setParameter (processor, "os", 3.0f);
+    setParameter (processor, ParameterIds::oversampling, 3.0f);
 
     for (int b = 0; b < 12; ++b)
     {
@@ -532,9 +532,9 @@ TEST (OversampledCompressor, AttackAndReleaseTakeTheSameTimeAtEveryRate)
     const auto measure = [] (int index)
     {
         QuorlinAudioProcessor processor;
-        setParameter (processor, "os", (float) index);
-        setParameter (processor, "knob9", 2.0f);
-        setParameter (processor, "knob11", 4.0f);
+        setParameter (processor, ParameterIds::oversampling, (float) index);
+        setParameter (processor, ParameterIds::ratio, 2.0f);
+        setParameter (processor, ParameterIds::release, 4.0f);
 
         Timing timing;
 
@@ -593,8 +593,8 @@ TEST (OversampledCompressor, LevelBelowTheThresholdIsTheSameAtEveryOversampling)
     const auto rmsDb = [] (int index, bool compressorOn)
     {
         QuorlinAudioProcessor processor;
-        setParameter (processor, "os", (float) index);
-        setParameter (processor, "ComP power", compressorOn ? 1.0f : 0.0f);
+        setParameter (processor, ParameterIds::oversampling, (float) index);
+        setParameter (processor, ParameterIds::compressor, compressorOn ? 1.0f : 0.0f);
 
         if (! TestSupport::prepareLoaded (processor, hostRate, blockSize))
             return 0.0;
@@ -632,7 +632,7 @@ TEST (SignalChainAtLowRates, HighBandStaysStableWhereItsFrequencyPassesHalfTheRa
         {
             SCOPED_TRACE (juce::String (rate) + " Hz, high band " + juce::String (gainDb) + " dB");
             QuorlinAudioProcessor processor;
-            setParameter (processor, "knob6", gainDb);
+            setParameter (processor, ParameterIds::highGain, gainDb);
             ASSERT_TRUE (TestSupport::prepareLoaded (processor, rate, blockSize));
 
             float peak = 0.0f;

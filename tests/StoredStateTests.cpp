@@ -70,8 +70,8 @@ namespace
     protected:
         void SetUp() override
         {
-            setParameter (processor, "knob1", 6.0f);
-            setParameter (processor, "knob8", -3.0f);
+            setParameter (processor, ParameterIds::drive, 6.0f);
+            setParameter (processor, ParameterIds::output, -3.0f);
             before = stateOf (processor);
         }
 
@@ -128,8 +128,8 @@ TEST_F (StoredState, ValuesThatAreNoFiniteNumberCountAsMissing)
         tree.appendChild (parameterChild ("knob1", c.stored), nullptr);
         tree.appendChild (parameterChild ("knob8", 2.0), nullptr);
 
-        setParameter (processor, "knob1", 6.0f);
-        setParameter (processor, "knob8", -3.0f);
+        setParameter (processor, ParameterIds::drive, 6.0f);
+        setParameter (processor, ParameterIds::output, -3.0f);
         load (blockOf (tree));
 
         EXPECT_EQ (valueOf (processor, "knob1"), 6.0f) << "state block, " << c.what;
@@ -139,8 +139,8 @@ TEST_F (StoredState, ValuesThatAreNoFiniteNumberCountAsMissing)
         if (c.asText == nullptr)
             continue;
 
-        setParameter (processor, "knob1", 6.0f);
-        setParameter (processor, "knob8", -3.0f);
+        setParameter (processor, ParameterIds::drive, 6.0f);
+        setParameter (processor, ParameterIds::output, -3.0f);
         loadPresetText (presetText (std::string ("  <PARAM id=\"knob1\" value=\"") + c.asText + "\"/>\r\n"
                                     "  <PARAM id=\"knob8\" value=\"2.0\"/>\r\n"));
 
@@ -188,8 +188,8 @@ TEST_F (StoredState, OnlyTheFirstParamChildOfAParameterCounts)
 
     for (const auto* path : { "state block", "preset" })
     {
-        setParameter (processor, "knob1", 6.0f);
-        setParameter (processor, "knob8", -3.0f);
+        setParameter (processor, ParameterIds::drive, 6.0f);
+        setParameter (processor, ParameterIds::output, -3.0f);
 
         if (std::string (path) == "state block")
             load (blockOf (tree));
@@ -206,7 +206,7 @@ TEST_F (StoredState, OnlyTheFirstParamChildOfAParameterCounts)
         EXPECT_EQ (saved.getNumChildren(), 20) << path;
 
         // The framework's later updates follow the one child that was kept.
-        setParameter (processor, "knob1", 12.0f);
+        setParameter (processor, ParameterIds::drive, 12.0f);
         processor.apvts->state.getChildWithProperty ("id", "knob1").setProperty ("value", 15.0, nullptr);
         EXPECT_EQ (valueOf (processor, "knob1"), 15.0f) << path;
     }
@@ -241,7 +241,7 @@ TEST_F (StoredState, TextThatIsNotUtf8IsRefused)
     EXPECT_EQ (valueOf (processor, "knob1"), 12.0f);
     expectSavesWhatItHolds (processor, "clean name");
 
-    setParameter (processor, "knob1", 6.0f);
+    setParameter (processor, ParameterIds::drive, 6.0f);
     before = stateOf (processor);
 
     const std::string badPresets[] = {
@@ -438,9 +438,9 @@ TEST_F (StoredState, SmallInputsReloadIntoAFreshInstanceWithEveryValue)
             if (viaBlock && c.block.isEmpty())
                 continue;
 
-            setParameter (processor, "knob1", 6.0f);
-            setParameter (processor, "knob6", 5.0f);
-            setParameter (processor, "knob8", -3.0f);
+            setParameter (processor, ParameterIds::drive, 6.0f);
+            setParameter (processor, ParameterIds::highGain, 5.0f);
+            setParameter (processor, ParameterIds::output, -3.0f);
             stateOf (processor);   // the framework's timer would copy the values into the tree
             auto expected = allValues (processor);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ParameterIds.h"
 #include "engine/PluginProcessor.h"
 
 #include <chrono>

@@ -32,7 +32,7 @@ static void BM_Processor (benchmark::State& state)
     const auto index = (int) state.range (0);
 
     QuorlinAudioProcessor processor;
-    TestSupport::setParameter (processor, "os", (float) index);
+    TestSupport::setParameter (processor, ParameterIds::oversampling, (float) index);
     if (! TestSupport::prepareLoaded (processor, hostRate, hostBlockSize))
     {
         state.SkipWithError ("impulse responses never loaded");
@@ -140,7 +140,7 @@ static void BM_ProcessorWithEverySettingMoving (benchmark::State& state)
     const auto index = (int) state.range (0);
 
     QuorlinAudioProcessor processor;
-    TestSupport::setParameter (processor, "os", (float) index);
+    TestSupport::setParameter (processor, ParameterIds::oversampling, (float) index);
     if (! TestSupport::prepareLoaded (processor, hostRate, hostBlockSize))
     {
         state.SkipWithError ("impulse responses never loaded");

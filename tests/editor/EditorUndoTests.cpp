@@ -263,8 +263,8 @@ TEST_F (EditorUndo, HostAutomationAndStateRecallAreNoUserActions)
     expectHistory (0, 0);
 
     auto recalled = std::make_unique<QuorlinAudioProcessor>();
-    recalled->apvts->getParameter ("TypeB power")->setValueNotifyingHost (1.0f);
-    recalled->apvts->getParameter ("ComP power")->setValueNotifyingHost (0.0f);
+    recalled->apvts->getParameter (ParameterIds::typeB)->setValueNotifyingHost (1.0f);
+    recalled->apvts->getParameter (ParameterIds::compressor)->setValueNotifyingHost (0.0f);
     juce::MemoryBlock block;
     recalled->getStateInformation (block);
 

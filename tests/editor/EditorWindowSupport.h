@@ -2,6 +2,7 @@
 
 #include "EditorTestSupport.h"
 #include "editor/PluginEditor.h"
+#include "engine/ParameterIds.h"
 #include "presets/PresetBox.h"
 
 #include <gtest/gtest.h>
