@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
+#include <string>
 
 namespace
 {
@@ -49,6 +51,8 @@ namespace
         bool hasAlpha;
     };
 
+    void PrintTo (const PictureSize& picture, std::ostream* os)   { *os << picture.name; }
+
     class PictureSizes : public ::testing::TestWithParam<PictureSize> {};
 
     TEST_P (PictureSizes, DecodesAtItsExactSize)
@@ -74,7 +78,8 @@ namespace
         PictureSize { "section_button", BinaryData::section_button_png, BinaryData::section_button_pngSize, 49, 104, true },
         PictureSize { "type_button", BinaryData::type_button_png, BinaryData::type_button_pngSize, 100, 156, true },
         PictureSize { "logo", BinaryData::logo_png, BinaryData::logo_pngSize, 92, 86, true },
-        PictureSize { "background", BinaryData::background_png, BinaryData::background_pngSize, 1100, 790, false }));
+        PictureSize { "background", BinaryData::background_png, BinaryData::background_pngSize, 1100, 790, false }),
+        [] (const auto& testInfo) { return std::string (testInfo.param.name); });
 
     //==============================================================================
     struct KnobStrip
@@ -84,6 +89,8 @@ namespace
         int dataSize;
         int frameSize, numFrames;
     };
+
+    void PrintTo (const KnobStrip& strip, std::ostream* os)   { *os << strip.name; }
 
     class KnobStrips : public ::testing::TestWithParam<KnobStrip> {};
 
@@ -145,7 +152,8 @@ namespace
         KnobStrip { "knob_100px_129f", BinaryData::knob_100px_129f_png, BinaryData::knob_100px_129f_pngSize, 100, 129 },
         KnobStrip { "knob_167px_129f", BinaryData::knob_167px_129f_png, BinaryData::knob_167px_129f_pngSize, 167, 129 },
         KnobStrip { "knob_100px_5f", BinaryData::knob_100px_5f_png, BinaryData::knob_100px_5f_pngSize, 100, 5 },
-        KnobStrip { "knob_167px_6f", BinaryData::knob_167px_6f_png, BinaryData::knob_167px_6f_pngSize, 167, 6 }));
+        KnobStrip { "knob_167px_6f", BinaryData::knob_167px_6f_png, BinaryData::knob_167px_6f_pngSize, 167, 6 }),
+        [] (const auto& testInfo) { return std::string (testInfo.param.name); });
 
     //==============================================================================
     TEST (LevelMeterStrips, FillTheirHalfRingFromTheBottomUp)
@@ -219,6 +227,8 @@ namespace
         int dataSize;
     };
 
+    void PrintTo (const TwoStatePicture& picture, std::ostream* os)   { *os << picture.name; }
+
     class TwoStatePictures : public ::testing::TestWithParam<TwoStatePicture> {};
 
     TEST_P (TwoStatePictures, OnStateBelowIsLitAndOffStateAboveIsNot)
@@ -237,7 +247,8 @@ namespace
     INSTANTIATE_TEST_SUITE_P (EmbeddedPictures, TwoStatePictures, ::testing::Values (
         TwoStatePicture { "power_button", BinaryData::power_button_png, BinaryData::power_button_pngSize },
         TwoStatePicture { "section_button", BinaryData::section_button_png, BinaryData::section_button_pngSize },
-        TwoStatePicture { "type_button", BinaryData::type_button_png, BinaryData::type_button_pngSize }));
+        TwoStatePicture { "type_button", BinaryData::type_button_png, BinaryData::type_button_pngSize }),
+        [] (const auto& testInfo) { return std::string (testInfo.param.name); });
 
     TEST (TypeButtonPicture, LeavesRoomForTheNeighbouringButtonsAndKnobs)
     {

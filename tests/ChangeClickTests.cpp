@@ -41,6 +41,8 @@ namespace
              + ", os " + juce::StringArray { "off", "2x", "4x", "8x" }[c.oversamplingIndex];
     }
 
+    void PrintTo (const Configuration& c, std::ostream* os)   { *os << describe (c); }
+
     /** One change and its way back: a parameter stepped or ramped between two values, or the host's
         bypass, each at the change times in turn.
     */

@@ -63,6 +63,8 @@ namespace
         int expectedFrame;
     };
 
+    void PrintTo (const FrameCase& c, std::ostream* os)   { *os << lookName (c.look) << " at " << c.value; }
+
     class KnobFrameTest : public ::testing::TestWithParam<FrameCase> {};
 }
 
@@ -111,7 +113,8 @@ INSTANTIATE_TEST_SUITE_P (Knobs, KnobFrameTest, ::testing::Values (
     FrameCase { Look::large, -10.0, 10.0, 0.001, -10.0, 0 },
     FrameCase { Look::large, -10.0, 10.0, 0.001, 0.0, 64 },
     FrameCase { Look::large, -10.0, 10.0, 0.001, 0.001, 65 },
-    FrameCase { Look::large, 0.0, 25.0, 0.0001, 25.0, 128 }));
+    FrameCase { Look::large, 0.0, 25.0, 0.0001, 25.0, 128 }),
+    [] (const auto& testInfo) { return std::string (lookName (testInfo.param.look)) + "_" + std::to_string (testInfo.index); });
 
 TEST (KnobLook, LargerKnobStillGetsOneFrameAtItsCorner)
 {

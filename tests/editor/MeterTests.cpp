@@ -26,6 +26,8 @@ namespace
         int expectedFrame;
     };
 
+    void PrintTo (const StripCase& c, std::ostream* os)   { *os << c.value; }
+
     class FilmStripFrameTest : public ::testing::TestWithParam<StripCase> {};
 }
 
@@ -48,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P (Meters, FilmStripFrameTest, ::testing::Values (
     StripCase { 0.5f, 64 },
     StripCase { 0.99f, 128 },
     StripCase { 1.0f, 128 },
-    StripCase { 3.0f, 128 }));
+    StripCase { 3.0f, 128 }),
+    [] (const auto& testInfo) { return "Case" + std::to_string (testInfo.index); });
 
 TEST (FilmStripComponent, NoTimerAndNothingDrawnBeforeItHasAStrip)
 {
