@@ -34,12 +34,7 @@ namespace
                 for (int ch = 0; ch < 2; ++ch)
                     input.copyFrom (ch, position, block, ch, 0, blockSize);
 
-                juce::MidiBuffer midi;
-
-                if (hostBypassed)
-                    processor.processBlockBypassed (block, midi);
-                else
-                    processor.processBlock (block, midi);
+                TestSupport::processBlock (processor, block, hostBypassed);
 
                 for (int ch = 0; ch < 2; ++ch)
                     output.copyFrom (ch, position, block, ch, 0, blockSize);
@@ -175,7 +170,6 @@ TEST (Bypass, OversamplingChangedTwiceWithinACrossfadeMovesTheDelaySmoothly)
             setBypass (processor, kind, true, hostBypassed);
             ASSERT_TRUE (TestSupport::prepareLoaded (processor, hostRate, 64));
 
-            juce::MidiBuffer midi;
             float largestInputStep = 0.0f, largestOutputStep = 0.0f, lastInput = 0.0f, lastOutput = 0.0f;
 
             for (int start = 0; start < 8192; start += 64)
@@ -189,10 +183,7 @@ TEST (Bypass, OversamplingChangedTwiceWithinACrossfadeMovesTheDelaySmoothly)
                 auto block = TestSupport::makeSine (2, 64, hostRate, 150.0, 0.25f, start);
                 const auto input = block;
 
-                if (hostBypassed)
-                    processor.processBlockBypassed (block, midi);
-                else
-                    processor.processBlock (block, midi);
+                TestSupport::processBlock (processor, block, hostBypassed);
 
                 for (int i = 0; i < 64; ++i)
                 {

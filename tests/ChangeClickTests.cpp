@@ -143,7 +143,6 @@ namespace
 
         juce::AudioBuffer<float> output (2, totalSamples);
         bool bypassed = change.parameterId == nullptr && change.values.front() != 0.0f;
-        juce::MidiBuffer midi;
 
         for (int start = 0; start < totalSamples; start += config.blockSize)
         {
@@ -167,10 +166,7 @@ namespace
 
             auto block = TestSupport::makeSine (2, numSamples, rate, sineFrequency, sineAmplitude, start);
 
-            if (bypassed)
-                processor.processBlockBypassed (block, midi);
-            else
-                processor.processBlock (block, midi);
+            TestSupport::processBlock (processor, block, bypassed);
 
             for (int ch = 0; ch < 2; ++ch)
                 output.copyFrom (ch, start, block, ch, 0, numSamples);

@@ -85,10 +85,17 @@ namespace TestSupport
         return buffer;
     }
 
-    inline void processBlock (QuorlinAudioProcessor& processor, juce::AudioBuffer<float>& buffer)
+    /** Processes a block as a host does: through processBlock, or with the host's bypass on,
+        through processBlockBypassed.
+    */
+    inline void processBlock (QuorlinAudioProcessor& processor, juce::AudioBuffer<float>& buffer, bool hostBypassed = false)
     {
         juce::MidiBuffer midi;
-        processor.processBlock (buffer, midi);
+
+        if (hostBypassed)
+            processor.processBlockBypassed (buffer, midi);
+        else
+            processor.processBlock (buffer, midi);
     }
 
     /** The IDs of the processor's parameters, in their order. */

@@ -26,39 +26,50 @@ namespace
     }
 }
 
-// Stereo, 48 kHz, 512-sample blocks, every setting at its default but the oversampling.
+namespace
+{
+    /** Stereo, 48 kHz, 512-sample blocks of a -12 dBFS sine, every setting at its default but the
+        oversampling; beforeBlock runs ahead of each block. The audio alone: no editor picture may
+        be decoding beside it.
+    */
+    template <typename BeforeBlock>
+    void runProcessor (benchmark::State& state, BeforeBlock&& beforeBlock)
+    {
+        QuorlinAudioProcessor processor;
+        TestSupport::setParameter (processor, ParameterIds::oversampling, (float) state.range (0));
+
+        if (! TestSupport::prepareLoaded (processor, hostRate, hostBlockSize))
+        {
+            state.SkipWithError ("impulse responses never loaded");
+            return;
+        }
+
+        const auto signal = TestSupport::makeSine (2, hostBlockSize, hostRate, 440.0,
+                                                   juce::Decibels::decibelsToGain (-12.0f));
+        juce::AudioBuffer<float> buffer (2, hostBlockSize);
+        juce::MidiBuffer midi;
+
+        SharedPictures::waitUntilIdle();
+        const auto decodesBefore = SharedPictures::getNumDecodesStarted();
+
+        for (auto _ : state)
+        {
+            beforeBlock (processor);
+            buffer.makeCopyOf (signal, true);
+            processor.processBlock (buffer, midi);
+            benchmark::DoNotOptimize (buffer.getReadPointer (0));
+        }
+
+        if (SharedPictures::getNumDecodesStarted() != decodesBefore)
+            state.SkipWithError ("the editor's pictures decoded beside the audio");
+
+        reportRealTime (state);
+    }
+}
+
 static void BM_Processor (benchmark::State& state)
 {
-    const auto index = (int) state.range (0);
-
-    QuorlinAudioProcessor processor;
-    TestSupport::setParameter (processor, ParameterIds::oversampling, (float) index);
-    if (! TestSupport::prepareLoaded (processor, hostRate, hostBlockSize))
-    {
-        state.SkipWithError ("impulse responses never loaded");
-        return;
-    }
-
-    const auto signal = TestSupport::makeSine (2, hostBlockSize, hostRate, 440.0,
-                                               juce::Decibels::decibelsToGain (-12.0f));
-    juce::AudioBuffer<float> buffer (2, hostBlockSize);
-    juce::MidiBuffer midi;
-
-    // The audio alone: no editor picture may be decoding beside it.
-    SharedPictures::waitUntilIdle();
-    const auto decodesBefore = SharedPictures::getNumDecodesStarted();
-
-    for (auto _ : state)
-    {
-        buffer.makeCopyOf (signal, true);
-        processor.processBlock (buffer, midi);
-        benchmark::DoNotOptimize (buffer.getReadPointer (0));
-    }
-
-    if (SharedPictures::getNumDecodesStarted() != decodesBefore)
-        state.SkipWithError ("the editor's pictures decoded beside the audio");
-
-    reportRealTime (state);
+    runProcessor (state, [] (QuorlinAudioProcessor&) {});
 }
 BENCHMARK (BM_Processor)->ArgName ("os")->DenseRange (0, 3);
 
@@ -137,35 +148,16 @@ BENCHMARK (BM_HysteresisTwoLanes)->ArgName ("os")->DenseRange (0, 3);
 // them at once would: what gliding settings and per-sample filter coefficients cost at most.
 static void BM_ProcessorWithEverySettingMoving (benchmark::State& state)
 {
-    const auto index = (int) state.range (0);
-
-    QuorlinAudioProcessor processor;
-    TestSupport::setParameter (processor, ParameterIds::oversampling, (float) index);
-    if (! TestSupport::prepareLoaded (processor, hostRate, hostBlockSize))
-    {
-        state.SkipWithError ("impulse responses never loaded");
-        return;
-    }
-
-    const auto signal = TestSupport::makeSine (2, hostBlockSize, hostRate, 440.0,
-                                               juce::Decibels::decibelsToGain (-12.0f));
-    juce::AudioBuffer<float> buffer (2, hostBlockSize);
-    juce::MidiBuffer midi;
-    const char* const moving[] = { "knob1", "knob2", "knob3", "knob4", "knob5", "knob6", "knob7", "knob8" };
+    const char* const moving[] = { ParameterIds::drive, ParameterIds::threshold, ParameterIds::lowGain, ParameterIds::lowCut,
+                                   ParameterIds::midGain, ParameterIds::highGain, ParameterIds::mix, ParameterIds::output };
     bool up = false;
 
-    for (auto _ : state)
+    runProcessor (state, [&] (QuorlinAudioProcessor& processor)
     {
         up = ! up;
 
         for (const auto* id : moving)
             processor.apvts->getParameter (id)->setValueNotifyingHost (up ? 0.6f : 0.4f);
-
-        buffer.makeCopyOf (signal, true);
-        processor.processBlock (buffer, midi);
-        benchmark::DoNotOptimize (buffer.getReadPointer (0));
-    }
-
-    reportRealTime (state);
+    });
 }
 BENCHMARK (BM_ProcessorWithEverySettingMoving)->ArgName ("os")->DenseRange (0, 3);
