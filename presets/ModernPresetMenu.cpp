@@ -3,27 +3,23 @@
 #include "BrowserWindows.h"
 #include "PresetBox.h"
 #include "PresetBrowserLook.h"
-#include "ScrolledRows.h"
 
 #include <algorithm>
 
 namespace
 {
+    // Rows of 38 under the header, 14 pixels spare below the last; at most 350 tall.
+    constexpr ScrolledRows::Layout layout { ModernPresetMenu::headerHeight, 38, 7, 350, false };
     const juce::Colour orange { 0xFFFF9944 };
     const juce::PathStrokeType thinStroke (1.5f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt);
 }
 
 ModernPresetMenu::ModernPresetMenu()
+    : ScrolledRows (layout)
 {
-    setInterceptsMouseClicks (true, true);
-    setAlwaysOnTop (true);
-    setWantsKeyboardFocus (true);
     setMouseClickGrabsKeyboardFocus (true);
 
     subMenu = std::make_unique<PresetSubMenu>();
-
-    addAndMakeVisible (scrollBar);
-    PresetBrowserLook::setUpScrollBar (scrollBar, *this);
 
     subMenu->onBack = [this]
     {
@@ -56,15 +52,8 @@ void ModernPresetMenu::setCategories (const std::vector<CategoryItem>& items, in
 {
     categories = items;
     currentPresetIndex = currentPreset;
-
-    setSize (windowWidth, juce::jmin (maxHeight, headerHeight + 2 * padding + (int) categories.size() * itemHeight));
-
-    hoveredIndex = -1;
-    selectedIndex = -1;
+    startAtTop();
     closeSubMenu();
-    scrollOffset = 0;
-    updateScrollBar();
-    repaint();
 }
 
 void ModernPresetMenu::autoExpandCurrentCategory()
@@ -177,8 +166,7 @@ void ModernPresetMenu::positionSubMenu (int categoryIndex)
     if (categoryIndex < 0 || subMenu == nullptr || categoryIndex >= (int) categories.size())
         return;
 
-    const auto rowTop = headerHeight + categoryIndex * itemHeight - scrollOffset;
-    const auto row = localAreaToGlobal (juce::Rectangle<int> (0, rowTop, getWidth(), itemHeight));
+    const auto row = localAreaToGlobal (juce::Rectangle<int> (0, rowTop (categoryIndex), getWidth(), itemHeight));
 
     if (! subMenu->isOnDesktop())
         subMenu->addToDesktop (juce::ComponentPeer::windowIsTemporary);
@@ -202,70 +190,14 @@ void ModernPresetMenu::closeSubMenu()
 }
 
 //==============================================================================
-int ModernPresetMenu::getContentHeight() const
+int ModernPresetMenu::getRowCount() const
 {
-    return (int) categories.size() * itemHeight;
-}
-
-int ModernPresetMenu::getListHeight() const
-{
-    return getHeight() - headerHeight;
-}
-
-int ModernPresetMenu::getListWidth() const
-{
-    return scrollBar.isVisible() ? getWidth() - juce::jmin (10, getWidth()) : getWidth();
-}
-
-int ModernPresetMenu::rowAt (int y) const
-{
-    if (y < headerHeight)
-        return -1;
-
-    const auto row = (y - headerHeight + scrollOffset) / itemHeight;
-    return row < (int) categories.size() ? row : -1;
+    return (int) categories.size();
 }
 
 bool ModernPresetMenu::hasPresets (int row) const
 {
     return row >= 0 && row < (int) categories.size() && ! categories[(size_t) row].presetNames.isEmpty();
-}
-
-void ModernPresetMenu::updateScrollBar()
-{
-    const auto barWidth = juce::jmin (12, getWidth());
-    ScrolledRows::updateScrollBar (scrollBar, { getWidth() - barWidth, headerHeight + 5, barWidth, juce::jmax (0, getHeight() - headerHeight - 10) },
-                                   getContentHeight(), getListHeight(), scrollOffset);
-}
-
-void ModernPresetMenu::ensureRowVisible (int row)
-{
-    if (row < 0 || row >= (int) categories.size())
-        return;
-
-    const auto newOffset = ScrolledRows::offsetShowing (row * itemHeight, itemHeight, getListHeight(), scrollOffset);
-
-    if (newOffset != scrollOffset)
-    {
-        scrollOffset = newOffset;
-        scrollBar.setCurrentRangeStart ((double) scrollOffset, juce::dontSendNotification);
-    }
-
-    repaint();
-}
-
-void ModernPresetMenu::resized()
-{
-    updateScrollBar();
-}
-
-void ModernPresetMenu::scrollBarMoved (juce::ScrollBar* bar, double newRangeStart)
-{
-    if (bar != &scrollBar)
-        return;
-
-    scrollOffset = juce::roundToInt (newRangeStart);
-    repaint();
 }
 
 //==============================================================================
@@ -295,14 +227,6 @@ void ModernPresetMenu::mouseEnter (const juce::MouseEvent& e)
     }
 }
 
-void ModernPresetMenu::mouseExit (const juce::MouseEvent&)
-{
-    hoveredIndex = -1;
-
-    if (selectedIndex < 0)
-        repaint();
-}
-
 void ModernPresetMenu::mouseDown (const juce::MouseEvent& e)
 {
     const auto row = rowAt (e.y);
@@ -319,40 +243,15 @@ void ModernPresetMenu::mouseDown (const juce::MouseEvent& e)
     requestClose();
 }
 
-void ModernPresetMenu::mouseUp (const juce::MouseEvent&)
-{
-    BrowserWindows::finishClosing (*this);
-}
-
-void ModernPresetMenu::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails& wheel)
-{
-    if (ScrolledRows::scrollByWheel (scrollBar, wheel, getContentHeight(), getListHeight(), scrollOffset))
-        repaint();
-}
-
 //==============================================================================
-bool ModernPresetMenu::keyPressed (const juce::KeyPress& key)
+bool ModernPresetMenu::rowKeyPressed (const juce::KeyPress& key)
 {
-    if (key.getModifiers().isAnyModifierKeyDown())
-        return false;
-
-    const auto count = (int) categories.size();
-
-    if (key.isKeyCode (juce::KeyPress::upKey) || key.isKeyCode (juce::KeyPress::downKey))
-    {
-        if (ScrolledRows::stepSelection (selectedIndex, hoveredIndex, key.isKeyCode (juce::KeyPress::upKey) ? -1 : 1, count))
-            ensureRowVisible (selectedIndex);
-
-        repaint();
-        return true;
-    }
-
     if (key.isKeyCode (juce::KeyPress::leftKey))
         return true;
 
     if (key.isKeyCode (juce::KeyPress::rightKey))
     {
-        const auto row = selectedIndex >= 0 ? selectedIndex : hoveredIndex;
+        const auto row = highlightedRow();
 
         if (hasPresets (row) && row != expandedIndex)
         {
@@ -383,11 +282,6 @@ void ModernPresetMenu::focusGained (FocusChangeType)
         hoveredIndex = -1;
     }
 
-    repaint();
-}
-
-void ModernPresetMenu::focusLost (FocusChangeType)
-{
     repaint();
 }
 
@@ -438,15 +332,14 @@ void ModernPresetMenu::paintHeader (juce::Graphics& g)
 
 void ModernPresetMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 {
-    const auto y = headerHeight + row * itemHeight - scrollOffset;
+    const auto y = rowTop (row);
 
     if (y + itemHeight <= headerHeight || y >= getHeight())
         return;
 
     const auto& category = categories[(size_t) row];
     const auto centre = (float) (y + itemHeight / 2);
-    const auto highlighted = selectedIndex >= 0 ? selectedIndex : hoveredIndex;
-    const auto active = row == highlighted || row == expandedIndex;
+    const auto active = row == highlightedRow() || row == expandedIndex;
     juce::Rectangle<int> area (0, y, listWidth, itemHeight);
 
     if (active)

@@ -1,30 +1,24 @@
 #include "PresetSubMenu.h"
 
-#include "BrowserWindows.h"
 #include "PresetBrowserLook.h"
-#include "ScrolledRows.h"
 
 #include <algorithm>
 #include <iterator>
 
 namespace
 {
+    // No header; rows of 32 with 7 pixels above the first and below the last; at most 300 tall.
+    constexpr ScrolledRows::Layout layout { 0, 32, 7, 300, true };
     const juce::Colour orange { 0xFFFF9944 };
     const juce::Colour heartRed { 0xFFFF6B6B };
     const juce::PathStrokeType thinStroke (1.5f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt);
 }
 
 PresetSubMenu::PresetSubMenu()
+    : ScrolledRows (layout)
 {
-    setInterceptsMouseClicks (true, true);
-    setAlwaysOnTop (true);
-    setWantsKeyboardFocus (true);
     setMouseClickGrabsKeyboardFocus (false);
-
     font.setExtraKerningFactor (0.08f);
-
-    addAndMakeVisible (scrollBar);
-    PresetBrowserLook::setUpScrollBar (scrollBar, *this);
 }
 
 PresetSubMenu::~PresetSubMenu()
@@ -41,13 +35,7 @@ void PresetSubMenu::setPointerSource (PointerSource& source)
 void PresetSubMenu::setItems (const std::vector<MenuItem>& newItems)
 {
     items = newItems;
-    contentHeight = (int) items.size() * itemHeight + 2 * padding;
-    setSize (windowWidth, juce::jmin (maxHeight, contentHeight));
-    scrollOffset = 0;
-    updateScrollBar();
-    hoveredIndex = -1;
-    selectedIndex = -1;
-    repaint();
+    startAtTop();
 
     hoverTicks = 0;
     startTimer (20);
@@ -80,49 +68,14 @@ void PresetSubMenu::pickUpRestingPointer()
     }
 }
 
-void PresetSubMenu::updateScrollBar()
+int PresetSubMenu::getRowCount() const
 {
-    const auto barWidth = juce::jmin (12, getWidth());
-    ScrolledRows::updateScrollBar (scrollBar, { getWidth() - barWidth, 5, barWidth, juce::jmax (0, getHeight() - 10) },
-                                   contentHeight, getHeight(), scrollOffset);
-}
-
-void PresetSubMenu::ensureRowVisible (int row)
-{
-    if (row < 0 || row >= (int) items.size())
-        return;
-
-    const auto newOffset = ScrolledRows::offsetShowing (row * itemHeight + padding, itemHeight, getHeight(), scrollOffset);
-
-    if (newOffset != scrollOffset)
-    {
-        scrollOffset = newOffset;
-        updateScrollBar();
-    }
-
-    repaint();
-}
-
-int PresetSubMenu::rowAt (int y) const
-{
-    const auto fromFirstRow = y + scrollOffset - padding;
-
-    if (fromFirstRow < 0)
-        return -1;
-
-    const auto row = fromFirstRow / itemHeight;
-    return row < (int) items.size() ? row : -1;
+    return (int) items.size();
 }
 
 juce::Rectangle<int> PresetSubMenu::heartBoxOf (int row) const
 {
-    const auto top = padding + row * itemHeight - scrollOffset;
-    return { getListWidth() - 55, top + 8, 16, 16 };
-}
-
-int PresetSubMenu::getListWidth() const
-{
-    return scrollBar.isVisible() ? getWidth() - juce::jmin (10, getWidth()) : getWidth();
+    return { getListWidth() - 55, rowTop (row) + 8, 16, 16 };
 }
 
 std::optional<int> PresetSubMenu::rowUnderScreenPosition (juce::Point<int> screenPosition) const
@@ -131,11 +84,6 @@ std::optional<int> PresetSubMenu::rowUnderScreenPosition (juce::Point<int> scree
         return std::nullopt;
 
     return rowAt (getLocalPoint (nullptr, screenPosition).y);
-}
-
-int PresetSubMenu::highlightedRow() const
-{
-    return selectedIndex >= 0 ? selectedIndex : hoveredIndex;
 }
 
 void PresetSubMenu::chooseLater (int flatIndex)
@@ -199,14 +147,11 @@ void PresetSubMenu::mouseMove (const juce::MouseEvent& e)
     }
 }
 
-void PresetSubMenu::mouseExit (const juce::MouseEvent&)
+void PresetSubMenu::mouseExit (const juce::MouseEvent& e)
 {
-    hoveredIndex = -1;
     hoveredHeartIndex = -1;
     setMouseCursor (juce::MouseCursor::NormalCursor);
-
-    if (selectedIndex < 0)
-        repaint();
+    ScrolledRows::mouseExit (e);
 }
 
 void PresetSubMenu::mouseDown (const juce::MouseEvent& e)
@@ -233,49 +178,11 @@ void PresetSubMenu::mouseDown (const juce::MouseEvent& e)
         onItemSelected (item.index);
 }
 
-void PresetSubMenu::mouseUp (const juce::MouseEvent&)
-{
-    BrowserWindows::finishClosing (*this);
-}
-
-void PresetSubMenu::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails& wheel)
-{
-    if (ScrolledRows::scrollByWheel (scrollBar, wheel, contentHeight, getHeight(), scrollOffset))
-        repaint();
-}
-
-void PresetSubMenu::scrollBarMoved (juce::ScrollBar* bar, double newRangeStart)
-{
-    if (bar != &scrollBar)
-        return;
-
-    scrollOffset = juce::roundToInt (newRangeStart);
-    repaint();
-}
-
-void PresetSubMenu::resized()
-{
-    updateScrollBar();
-}
-
 //==============================================================================
-bool PresetSubMenu::keyPressed (const juce::KeyPress& key)
+bool PresetSubMenu::rowKeyPressed (const juce::KeyPress& key)
 {
-    if (key.getModifiers().isAnyModifierKeyDown())
-        return false;
-
-    const auto count = (int) items.size();
     const auto row = highlightedRow();
-    const auto rowExists = row >= 0 && row < count;
-
-    if (key.isKeyCode (juce::KeyPress::upKey) || key.isKeyCode (juce::KeyPress::downKey))
-    {
-        if (ScrolledRows::stepSelection (selectedIndex, hoveredIndex, key.isKeyCode (juce::KeyPress::upKey) ? -1 : 1, count))
-            ensureRowVisible (selectedIndex);
-
-        repaint();
-        return true;
-    }
+    const auto rowExists = row >= 0 && row < getRowCount();
 
     if (key.isKeyCode (juce::KeyPress::leftKey))
     {
@@ -329,11 +236,6 @@ void PresetSubMenu::focusGained (FocusChangeType)
     repaint();
 }
 
-void PresetSubMenu::focusLost (FocusChangeType)
-{
-    repaint();
-}
-
 //==============================================================================
 void PresetSubMenu::paint (juce::Graphics& g)
 {
@@ -372,7 +274,7 @@ void PresetSubMenu::paint (juce::Graphics& g)
 
 void PresetSubMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 {
-    const auto y = padding + row * itemHeight - scrollOffset;
+    const auto y = rowTop (row);
 
     if (y + itemHeight < 0 || y > getHeight())
         return;
