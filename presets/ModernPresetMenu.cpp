@@ -10,8 +10,6 @@ namespace
 {
     // Rows of 38 under the header, 14 pixels spare below the last; at most 350 tall.
     constexpr ScrolledRows::Layout layout { ModernPresetMenu::headerHeight, 38, 7, 350, false };
-    const juce::Colour orange { 0xFFFF9944 };
-    const juce::PathStrokeType thinStroke (1.5f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt);
 }
 
 ModernPresetMenu::ModernPresetMenu()
@@ -294,7 +292,7 @@ void ModernPresetMenu::paint (juce::Graphics& g)
 
     PresetBrowserLook::paintShadow (g, bounds, 21, 1.0f, 8.0f);
 
-    g.setColour (juce::Colour (0xFF1F1F1F));
+    g.setColour (PresetBrowserLook::panel);
     g.fillRoundedRectangle (bounds, 8.0f);
 
     PresetBrowserLook::paintNoise (g, 42, 300, (float) listWidth, (float) height, 1.0f, 0.09f);
@@ -318,7 +316,7 @@ void ModernPresetMenu::paintHeader (juce::Graphics& g)
     g.setColour (juce::Colour (0x1AFFFFFF));
     g.fillRect (0, bandHeight - 1, width, 1);
 
-    g.setColour (juce::Colour (0xB2FFFFFF));
+    g.setColour (PresetBrowserLook::whiteMedium);
     const auto gridTop = (float) (headerHeight / 2 - 6);
 
     for (const auto y : { 0.0f, 4.5f, 9.0f })
@@ -344,13 +342,13 @@ void ModernPresetMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 
     if (active)
     {
-        g.setGradientFill (juce::ColourGradient (juce::Colour (0xFF2D2D2D), 0.0f, (float) y,
+        g.setGradientFill (juce::ColourGradient (PresetBrowserLook::highlight, 0.0f, (float) y,
                                                  juce::Colour (0xFF252525), (float) listWidth, (float) y, false));
         g.fillRect (area);
 
         if (row == expandedIndex)
         {
-            g.setColour (orange);
+            g.setColour (PresetBrowserLook::orange);
             g.fillRect (0, y, 3, itemHeight);
             area.removeFromLeft (3);
         }
@@ -358,7 +356,7 @@ void ModernPresetMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 
     if (category.name == "Favorites")
     {
-        g.setColour (juce::Colour (active ? 0xFFFF6B6B : 0xD9FF6B6B));
+        g.setColour (PresetBrowserLook::heartColour (active));
         g.fillPath (PresetBrowserLook::heart (25.0f, centre, 7.2f, 1.0f));
     }
     else
@@ -367,7 +365,7 @@ void ModernPresetMenu::paintRow (juce::Graphics& g, int row, int listWidth)
         juce::Path folder;
         folder.addRoundedRectangle (18.0f, top + 2.0f, 14.0f, 10.0f, 2.0f);
         folder.addRoundedRectangle (18.0f, top, 5.6f, 4.0f, 2.0f);
-        g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (active ? 0xE6 : 0x80)));
+        g.setColour (active ? PresetBrowserLook::whiteStrong : juce::Colours::white.withAlpha ((juce::uint8) 0x80));
         g.fillPath (folder);
     }
 
@@ -379,7 +377,7 @@ void ModernPresetMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 
     if (! category.presetNames.isEmpty())
     {
-        g.setColour (juce::Colour (0x66FFFFFF));
+        g.setColour (PresetBrowserLook::whiteSoft);
         g.setFont (rowFont.withHeight (13.0f));
         g.drawText (juce::String (category.presetNames.size()),
                     juce::Rectangle<int> (area.getRight() - 60, y, 40, itemHeight), juce::Justification::centred, false);
@@ -389,13 +387,13 @@ void ModernPresetMenu::paintRow (juce::Graphics& g, int row, int listWidth)
         chevron.startNewSubPath ((float) listWidth - 23.0f, centre - 3.0f);
         chevron.lineTo ((float) listWidth - 20.0f, centre);
         chevron.lineTo ((float) listWidth - 23.0f, centre + 3.0f);
-        g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (active ? 0xB2 : 0x4C)));
-        g.strokePath (chevron, thinStroke);
+        g.setColour (active ? PresetBrowserLook::whiteMedium : PresetBrowserLook::whiteFaint);
+        g.strokePath (chevron, PresetBrowserLook::thinStroke);
     }
 
     if (row < (int) categories.size() - 1)
     {
-        g.setColour (juce::Colour (0x0DFFFFFF));
+        g.setColour (PresetBrowserLook::hairline);
         g.fillRect (area.getX() + 15, y + itemHeight - 1, juce::jmax (0, area.getWidth() - 30), 1);
     }
 }

@@ -9,9 +9,6 @@ namespace
 {
     // No header; rows of 32 with 7 pixels above the first and below the last; at most 300 tall.
     constexpr ScrolledRows::Layout layout { 0, 32, 7, 300, true };
-    const juce::Colour orange { 0xFFFF9944 };
-    const juce::Colour heartRed { 0xFFFF6B6B };
-    const juce::PathStrokeType thinStroke (1.5f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt);
 }
 
 PresetSubMenu::PresetSubMenu()
@@ -254,7 +251,7 @@ void PresetSubMenu::paint (juce::Graphics& g)
                                              juce::Colour (0x660F0F0F), (float) listWidth / 2.0f, (float) height, false));
     g.fillRoundedRectangle (0.0f, 0.0f, (float) listWidth, (float) height, 6.0f);
 
-    g.setColour (juce::Colour (0x0DFFFFFF));
+    g.setColour (PresetBrowserLook::hairline);
     g.drawRoundedRectangle (0.5f, 0.5f, (float) juce::jmax (0, listWidth - 1), (float) juce::jmax (0, height - 1), 6.0f, 1.0f);
 
     {
@@ -267,7 +264,7 @@ void PresetSubMenu::paint (juce::Graphics& g)
 
     if (width > 0)
     {
-        g.setColour (juce::Colour (0x0DFFFFFF));
+        g.setColour (PresetBrowserLook::hairline);
         g.drawHorizontalLine (1, 0.0f, (float) width);
     }
 }
@@ -286,33 +283,33 @@ void PresetSubMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 
     if (highlighted)
     {
-        g.setGradientFill (juce::ColourGradient (juce::Colour (0xFF2D2D2D), 0.0f, (float) y,
+        g.setGradientFill (juce::ColourGradient (PresetBrowserLook::highlight, 0.0f, (float) y,
                                                  juce::Colour (0xFF262626), (float) listWidth, (float) y, false));
         g.fillRect (area);
-        g.setColour (orange.withAlpha ((juce::uint8) 0x99));
+        g.setColour (PresetBrowserLook::orange.withAlpha ((juce::uint8) 0x99));
         g.fillRect (0, y, 2, itemHeight);
         area.removeFromLeft (2);
     }
     else if (item.isCurrent)
     {
-        g.setColour (juce::Colour (0xFF1F1F1F));
+        g.setColour (PresetBrowserLook::panel);
         g.fillRect (area);
     }
 
     if (item.isCurrent)
     {
-        g.setColour (orange);
+        g.setColour (PresetBrowserLook::orange);
         g.fillRect (0, y, 3, itemHeight);
     }
 
     const auto iconTop = (float) (y + itemHeight / 2 - 6);
-    g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (highlighted || item.isCurrent ? 0xB2 : 0x66)));
+    g.setColour (highlighted || item.isCurrent ? PresetBrowserLook::whiteMedium : PresetBrowserLook::whiteSoft);
     g.drawRoundedRectangle (12.0f, iconTop, 12.0f, 12.0f, 2.0f, 1.2f);
     g.fillEllipse (16.5f, iconTop + 4.5f, 3.0f, 3.0f);
 
     g.setFont (font.withHeight (14.0f));
     g.setColour (item.isCurrent ? juce::Colours::white
-                                : juce::Colours::white.withAlpha ((juce::uint8) (highlighted ? 0xE6 : 0xA6)));
+                                : highlighted ? PresetBrowserLook::whiteStrong : juce::Colours::white.withAlpha ((juce::uint8) 0xA6));
     g.drawText (item.name,
                 juce::Rectangle<int> (area.getX() + 35, y, juce::jmin (juce::jmax (0, area.getWidth() - 70), listWidth - 110), itemHeight),
                 juce::Justification::centredLeft, true);
@@ -322,19 +319,19 @@ void PresetSubMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 
     if (item.isFavourite)
     {
-        g.setColour (heartRed.withAlpha (heartHovered ? 1.0f : 0.85f));
+        g.setColour (PresetBrowserLook::heartColour (heartHovered));
         g.fillPath (heart);
     }
     else
     {
-        g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (heartHovered ? 0xB2 : 0x66)));
-        g.strokePath (heart, thinStroke);
+        g.setColour (heartHovered ? PresetBrowserLook::whiteMedium : PresetBrowserLook::whiteSoft);
+        g.strokePath (heart, PresetBrowserLook::thinStroke);
     }
 
     if (item.isCurrent)
     {
         const auto badgeX = (float) (area.getRight() - 26), badgeY = centre - 8.0f;
-        g.setColour (orange);
+        g.setColour (PresetBrowserLook::orange);
         g.fillEllipse (badgeX, badgeY, 16.0f, 16.0f);
 
         juce::Path tick;
