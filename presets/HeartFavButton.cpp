@@ -1,5 +1,7 @@
 #include "HeartFavButton.h"
 
+#include "PresetBrowserLook.h"
+
 HeartFavButton::HeartFavButton()
     : ClickableComponent (DisabledClicks::delivered)
 {
@@ -20,12 +22,12 @@ void HeartFavButton::paint (juce::Graphics& g)
 
     if (isFavourite)
     {
-        g.setColour (juce::Colour (isHovered ? 0xFFFF6B6B : 0xD9FF6B6B));
+        g.setColour (PresetBrowserLook::heartColour (isHovered));
         g.fillPath (heart, toArea);
     }
     else
     {
-        g.setColour (juce::Colour (isHovered ? 0x99FFFFFF : 0x4CFFFFFF));
-        g.strokePath (heart, juce::PathStrokeType (1.5f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt), toArea);
+        g.setColour (isHovered ? juce::Colour (0x99FFFFFF) : PresetBrowserLook::whiteFaint);
+        g.strokePath (heart, PresetBrowserLook::thinStroke, toArea);
     }
 }

@@ -3,27 +3,21 @@
 #include "BrowserWindows.h"
 #include "PresetBox.h"
 #include "PresetBrowserLook.h"
-#include "ScrolledRows.h"
 
 #include <algorithm>
 
 namespace
 {
-    const juce::Colour orange { 0xFFFF9944 };
-    const juce::PathStrokeType thinStroke (1.5f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt);
+    // Rows of 38 under the header, 14 pixels spare below the last; at most 350 tall.
+    constexpr ScrolledRows::Layout layout { ModernPresetMenu::headerHeight, 38, 7, 350, false };
 }
 
 ModernPresetMenu::ModernPresetMenu()
+    : ScrolledRows (layout)
 {
-    setInterceptsMouseClicks (true, true);
-    setAlwaysOnTop (true);
-    setWantsKeyboardFocus (true);
     setMouseClickGrabsKeyboardFocus (true);
 
     subMenu = std::make_unique<PresetSubMenu>();
-
-    addAndMakeVisible (scrollBar);
-    PresetBrowserLook::setUpScrollBar (scrollBar, *this);
 
     subMenu->onBack = [this]
     {
@@ -56,15 +50,8 @@ void ModernPresetMenu::setCategories (const std::vector<CategoryItem>& items, in
 {
     categories = items;
     currentPresetIndex = currentPreset;
-
-    setSize (windowWidth, juce::jmin (maxHeight, headerHeight + 2 * padding + (int) categories.size() * itemHeight));
-
-    hoveredIndex = -1;
-    selectedIndex = -1;
+    startAtTop();
     closeSubMenu();
-    scrollOffset = 0;
-    updateScrollBar();
-    repaint();
 }
 
 void ModernPresetMenu::autoExpandCurrentCategory()
@@ -177,8 +164,7 @@ void ModernPresetMenu::positionSubMenu (int categoryIndex)
     if (categoryIndex < 0 || subMenu == nullptr || categoryIndex >= (int) categories.size())
         return;
 
-    const auto rowTop = headerHeight + categoryIndex * itemHeight - scrollOffset;
-    const auto row = localAreaToGlobal (juce::Rectangle<int> (0, rowTop, getWidth(), itemHeight));
+    const auto row = localAreaToGlobal (juce::Rectangle<int> (0, rowTop (categoryIndex), getWidth(), itemHeight));
 
     if (! subMenu->isOnDesktop())
         subMenu->addToDesktop (juce::ComponentPeer::windowIsTemporary);
@@ -202,70 +188,14 @@ void ModernPresetMenu::closeSubMenu()
 }
 
 //==============================================================================
-int ModernPresetMenu::getContentHeight() const
+int ModernPresetMenu::getRowCount() const
 {
-    return (int) categories.size() * itemHeight;
-}
-
-int ModernPresetMenu::getListHeight() const
-{
-    return getHeight() - headerHeight;
-}
-
-int ModernPresetMenu::getListWidth() const
-{
-    return scrollBar.isVisible() ? getWidth() - juce::jmin (10, getWidth()) : getWidth();
-}
-
-int ModernPresetMenu::rowAt (int y) const
-{
-    if (y < headerHeight)
-        return -1;
-
-    const auto row = (y - headerHeight + scrollOffset) / itemHeight;
-    return row < (int) categories.size() ? row : -1;
+    return (int) categories.size();
 }
 
 bool ModernPresetMenu::hasPresets (int row) const
 {
     return row >= 0 && row < (int) categories.size() && ! categories[(size_t) row].presetNames.isEmpty();
-}
-
-void ModernPresetMenu::updateScrollBar()
-{
-    const auto barWidth = juce::jmin (12, getWidth());
-    ScrolledRows::updateScrollBar (scrollBar, { getWidth() - barWidth, headerHeight + 5, barWidth, juce::jmax (0, getHeight() - headerHeight - 10) },
-                                   getContentHeight(), getListHeight(), scrollOffset);
-}
-
-void ModernPresetMenu::ensureRowVisible (int row)
-{
-    if (row < 0 || row >= (int) categories.size())
-        return;
-
-    const auto newOffset = ScrolledRows::offsetShowing (row * itemHeight, itemHeight, getListHeight(), scrollOffset);
-
-    if (newOffset != scrollOffset)
-    {
-        scrollOffset = newOffset;
-        scrollBar.setCurrentRangeStart ((double) scrollOffset, juce::dontSendNotification);
-    }
-
-    repaint();
-}
-
-void ModernPresetMenu::resized()
-{
-    updateScrollBar();
-}
-
-void ModernPresetMenu::scrollBarMoved (juce::ScrollBar* bar, double newRangeStart)
-{
-    if (bar != &scrollBar)
-        return;
-
-    scrollOffset = juce::roundToInt (newRangeStart);
-    repaint();
 }
 
 //==============================================================================
@@ -295,14 +225,6 @@ void ModernPresetMenu::mouseEnter (const juce::MouseEvent& e)
     }
 }
 
-void ModernPresetMenu::mouseExit (const juce::MouseEvent&)
-{
-    hoveredIndex = -1;
-
-    if (selectedIndex < 0)
-        repaint();
-}
-
 void ModernPresetMenu::mouseDown (const juce::MouseEvent& e)
 {
     const auto row = rowAt (e.y);
@@ -319,40 +241,15 @@ void ModernPresetMenu::mouseDown (const juce::MouseEvent& e)
     requestClose();
 }
 
-void ModernPresetMenu::mouseUp (const juce::MouseEvent&)
-{
-    BrowserWindows::finishClosing (*this);
-}
-
-void ModernPresetMenu::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails& wheel)
-{
-    if (ScrolledRows::scrollByWheel (scrollBar, wheel, getContentHeight(), getListHeight(), scrollOffset))
-        repaint();
-}
-
 //==============================================================================
-bool ModernPresetMenu::keyPressed (const juce::KeyPress& key)
+bool ModernPresetMenu::rowKeyPressed (const juce::KeyPress& key)
 {
-    if (key.getModifiers().isAnyModifierKeyDown())
-        return false;
-
-    const auto count = (int) categories.size();
-
-    if (key.isKeyCode (juce::KeyPress::upKey) || key.isKeyCode (juce::KeyPress::downKey))
-    {
-        if (ScrolledRows::stepSelection (selectedIndex, hoveredIndex, key.isKeyCode (juce::KeyPress::upKey) ? -1 : 1, count))
-            ensureRowVisible (selectedIndex);
-
-        repaint();
-        return true;
-    }
-
     if (key.isKeyCode (juce::KeyPress::leftKey))
         return true;
 
     if (key.isKeyCode (juce::KeyPress::rightKey))
     {
-        const auto row = selectedIndex >= 0 ? selectedIndex : hoveredIndex;
+        const auto row = highlightedRow();
 
         if (hasPresets (row) && row != expandedIndex)
         {
@@ -386,11 +283,6 @@ void ModernPresetMenu::focusGained (FocusChangeType)
     repaint();
 }
 
-void ModernPresetMenu::focusLost (FocusChangeType)
-{
-    repaint();
-}
-
 //==============================================================================
 void ModernPresetMenu::paint (juce::Graphics& g)
 {
@@ -400,7 +292,7 @@ void ModernPresetMenu::paint (juce::Graphics& g)
 
     PresetBrowserLook::paintShadow (g, bounds, 21, 1.0f, 8.0f);
 
-    g.setColour (juce::Colour (0xFF1F1F1F));
+    g.setColour (PresetBrowserLook::panel);
     g.fillRoundedRectangle (bounds, 8.0f);
 
     PresetBrowserLook::paintNoise (g, 42, 300, (float) listWidth, (float) height, 1.0f, 0.09f);
@@ -424,7 +316,7 @@ void ModernPresetMenu::paintHeader (juce::Graphics& g)
     g.setColour (juce::Colour (0x1AFFFFFF));
     g.fillRect (0, bandHeight - 1, width, 1);
 
-    g.setColour (juce::Colour (0xB2FFFFFF));
+    g.setColour (PresetBrowserLook::whiteMedium);
     const auto gridTop = (float) (headerHeight / 2 - 6);
 
     for (const auto y : { 0.0f, 4.5f, 9.0f })
@@ -438,26 +330,25 @@ void ModernPresetMenu::paintHeader (juce::Graphics& g)
 
 void ModernPresetMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 {
-    const auto y = headerHeight + row * itemHeight - scrollOffset;
+    const auto y = rowTop (row);
 
     if (y + itemHeight <= headerHeight || y >= getHeight())
         return;
 
     const auto& category = categories[(size_t) row];
     const auto centre = (float) (y + itemHeight / 2);
-    const auto highlighted = selectedIndex >= 0 ? selectedIndex : hoveredIndex;
-    const auto active = row == highlighted || row == expandedIndex;
+    const auto active = row == highlightedRow() || row == expandedIndex;
     juce::Rectangle<int> area (0, y, listWidth, itemHeight);
 
     if (active)
     {
-        g.setGradientFill (juce::ColourGradient (juce::Colour (0xFF2D2D2D), 0.0f, (float) y,
+        g.setGradientFill (juce::ColourGradient (PresetBrowserLook::highlight, 0.0f, (float) y,
                                                  juce::Colour (0xFF252525), (float) listWidth, (float) y, false));
         g.fillRect (area);
 
         if (row == expandedIndex)
         {
-            g.setColour (orange);
+            g.setColour (PresetBrowserLook::orange);
             g.fillRect (0, y, 3, itemHeight);
             area.removeFromLeft (3);
         }
@@ -465,7 +356,7 @@ void ModernPresetMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 
     if (category.name == "Favorites")
     {
-        g.setColour (juce::Colour (active ? 0xFFFF6B6B : 0xD9FF6B6B));
+        g.setColour (PresetBrowserLook::heartColour (active));
         g.fillPath (PresetBrowserLook::heart (25.0f, centre, 7.2f, 1.0f));
     }
     else
@@ -474,7 +365,7 @@ void ModernPresetMenu::paintRow (juce::Graphics& g, int row, int listWidth)
         juce::Path folder;
         folder.addRoundedRectangle (18.0f, top + 2.0f, 14.0f, 10.0f, 2.0f);
         folder.addRoundedRectangle (18.0f, top, 5.6f, 4.0f, 2.0f);
-        g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (active ? 0xE6 : 0x80)));
+        g.setColour (active ? PresetBrowserLook::whiteStrong : juce::Colours::white.withAlpha ((juce::uint8) 0x80));
         g.fillPath (folder);
     }
 
@@ -486,7 +377,7 @@ void ModernPresetMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 
     if (! category.presetNames.isEmpty())
     {
-        g.setColour (juce::Colour (0x66FFFFFF));
+        g.setColour (PresetBrowserLook::whiteSoft);
         g.setFont (rowFont.withHeight (13.0f));
         g.drawText (juce::String (category.presetNames.size()),
                     juce::Rectangle<int> (area.getRight() - 60, y, 40, itemHeight), juce::Justification::centred, false);
@@ -496,13 +387,13 @@ void ModernPresetMenu::paintRow (juce::Graphics& g, int row, int listWidth)
         chevron.startNewSubPath ((float) listWidth - 23.0f, centre - 3.0f);
         chevron.lineTo ((float) listWidth - 20.0f, centre);
         chevron.lineTo ((float) listWidth - 23.0f, centre + 3.0f);
-        g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (active ? 0xB2 : 0x4C)));
-        g.strokePath (chevron, thinStroke);
+        g.setColour (active ? PresetBrowserLook::whiteMedium : PresetBrowserLook::whiteFaint);
+        g.strokePath (chevron, PresetBrowserLook::thinStroke);
     }
 
     if (row < (int) categories.size() - 1)
     {
-        g.setColour (juce::Colour (0x0DFFFFFF));
+        g.setColour (PresetBrowserLook::hairline);
         g.fillRect (area.getX() + 15, y + itemHeight - 1, juce::jmax (0, area.getWidth() - 30), 1);
     }
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "PresetSubMenu.h"
-
-#include <juce_gui_basics/juce_gui_basics.h>
+#include "ScrolledRows.h"
 
 #include <functional>
 #include <memory>
@@ -17,8 +16,7 @@ class FavoritesManager;
     list window just to the right of the row. The preset selector owns the menu, fills it at every
     opening and puts it on and off the desktop.
 */
-class ModernPresetMenu final : public juce::Component,
-                               public juce::ScrollBar::Listener
+class ModernPresetMenu final : public ScrolledRows
 {
 public:
     /** One category and its presets, the last three in parallel. */
@@ -55,55 +53,28 @@ public:
     /** Takes the preset list off the desktop; no category is open afterwards. */
     void closeSubMenu();
 
-    /** Shows the scroll bar when the rows are taller than the list, else scrolls to the top. */
-    void updateScrollBar();
-
-    /** Scrolls just enough for the row to be wholly inside the list. */
-    void ensureRowVisible (int row);
-
-    /** The row at a vertical position in the window, or -1. */
-    int rowAt (int y) const;
-
-    int getContentHeight() const;
-    int getListHeight() const;
-
-    /** The rows' width: the window less the scroll bar's strip while it shows. */
-    int getListWidth() const;
+    int getRowCount() const override;
 
     void mouseMove (const juce::MouseEvent&) override;
     void mouseEnter (const juce::MouseEvent&) override;
-    void mouseExit (const juce::MouseEvent&) override;
     void mouseDown (const juce::MouseEvent&) override;
-    void mouseUp (const juce::MouseEvent&) override;
-    void mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails&) override;
     void paint (juce::Graphics&) override;
-    bool keyPressed (const juce::KeyPress&) override;
     void focusGained (FocusChangeType) override;
-    void focusLost (FocusChangeType) override;
-    void resized() override;
-    void scrollBarMoved (juce::ScrollBar*, double newRangeStart) override;
 
     std::function<void()> onCloseRequested;
     std::unique_ptr<PresetSubMenu> subMenu;
     std::vector<CategoryItem> categories;
     int currentPresetIndex = -1;
-    int hoveredIndex = -1;
-    int selectedIndex = -1;
     int expandedIndex = -1;
-    juce::Font font;
     std::function<void (int)> onPresetSelected;
     FavoritesManager* favoritesManager = nullptr;
-    const int headerHeight = 36;
-    const int itemHeight = 38;
-    const int padding = 7;
-    const int maxHeight = 350;
     bool ignoreNextMouseMove = false;
-    juce::ScrollBar scrollBar { true };
-    int scrollOffset = 0;
 
-    static constexpr int windowWidth = 270;
+    static constexpr int headerHeight = 36;
 
 private:
+    bool rowKeyPressed (const juce::KeyPress&) override;
+
     bool hasPresets (int row) const;
     bool isFavourite (const juce::File&) const;
     void requestClose();

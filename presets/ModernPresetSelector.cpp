@@ -1,6 +1,7 @@
 #include "ModernPresetSelector.h"
 
 #include "BrowserWindows.h"
+#include "PresetBrowserLook.h"
 
 ModernPresetSelector::ModernPresetSelector()
 {
@@ -152,12 +153,12 @@ void ModernPresetSelector::paint (juce::Graphics& g)
     g.fillRect (getLocalBounds());
 
     g.setFont (font.withHeight (24.0f));
-    g.setColour (juce::Colour (0xE6FFFFFF));
+    g.setColour (PresetBrowserLook::whiteStrong);
     g.drawText (displayText, juce::Rectangle<int> (10, 0, juce::jmax (0, juce::jmax (0, width - 10) - 35), height),
                 juce::Justification::centredLeft, true);
 
     const auto chevronBox = juce::Rectangle<float> ((float) (width - 30), (float) (height / 2 - 4), 20.0f, 8.0f);
-    g.setColour (juce::Colour (0xB2FFFFFF));
+    g.setColour (PresetBrowserLook::whiteMedium);
     g.strokePath (chevron, juce::PathStrokeType (2.0f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt),
                   chevron.getTransformToScaleToFit (chevronBox, true, juce::Justification::centred));
 }

@@ -5,9 +5,14 @@ void PresetBrowserLook::setUpScrollBar (juce::ScrollBar& scrollBar, juce::Scroll
     scrollBar.addListener (&listener);
     scrollBar.setAutoHide (false);
     scrollBar.setColour (juce::ScrollBar::backgroundColourId, juce::Colour (0x801A1A1A));
-    scrollBar.setColour (juce::ScrollBar::thumbColourId, juce::Colour (0xB2FFFFFF));
+    scrollBar.setColour (juce::ScrollBar::thumbColourId, whiteMedium);
     scrollBar.setColour (juce::ScrollBar::trackColourId, juce::Colour (0xCC2A2A2A));
     scrollBar.setMouseCursor (juce::MouseCursor::PointingHandCursor);
+}
+
+juce::Colour PresetBrowserLook::heartColour (bool lit)
+{
+    return lit ? heartRed : heartRed.withAlpha ((juce::uint8) 0xD9);
 }
 
 juce::Path PresetBrowserLook::heart (float x, float centreY, float halfWidth, float scale)

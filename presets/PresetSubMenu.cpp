@@ -1,30 +1,21 @@
 #include "PresetSubMenu.h"
 
-#include "BrowserWindows.h"
 #include "PresetBrowserLook.h"
-#include "ScrolledRows.h"
 
 #include <algorithm>
 #include <iterator>
 
 namespace
 {
-    const juce::Colour orange { 0xFFFF9944 };
-    const juce::Colour heartRed { 0xFFFF6B6B };
-    const juce::PathStrokeType thinStroke (1.5f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt);
+    // No header; rows of 32 with 7 pixels above the first and below the last; at most 300 tall.
+    constexpr ScrolledRows::Layout layout { 0, 32, 7, 300, true };
 }
 
 PresetSubMenu::PresetSubMenu()
+    : ScrolledRows (layout)
 {
-    setInterceptsMouseClicks (true, true);
-    setAlwaysOnTop (true);
-    setWantsKeyboardFocus (true);
     setMouseClickGrabsKeyboardFocus (false);
-
     font.setExtraKerningFactor (0.08f);
-
-    addAndMakeVisible (scrollBar);
-    PresetBrowserLook::setUpScrollBar (scrollBar, *this);
 }
 
 PresetSubMenu::~PresetSubMenu()
@@ -41,13 +32,7 @@ void PresetSubMenu::setPointerSource (PointerSource& source)
 void PresetSubMenu::setItems (const std::vector<MenuItem>& newItems)
 {
     items = newItems;
-    contentHeight = (int) items.size() * itemHeight + 2 * padding;
-    setSize (windowWidth, juce::jmin (maxHeight, contentHeight));
-    scrollOffset = 0;
-    updateScrollBar();
-    hoveredIndex = -1;
-    selectedIndex = -1;
-    repaint();
+    startAtTop();
 
     hoverTicks = 0;
     startTimer (20);
@@ -80,49 +65,14 @@ void PresetSubMenu::pickUpRestingPointer()
     }
 }
 
-void PresetSubMenu::updateScrollBar()
+int PresetSubMenu::getRowCount() const
 {
-    const auto barWidth = juce::jmin (12, getWidth());
-    ScrolledRows::updateScrollBar (scrollBar, { getWidth() - barWidth, 5, barWidth, juce::jmax (0, getHeight() - 10) },
-                                   contentHeight, getHeight(), scrollOffset);
-}
-
-void PresetSubMenu::ensureRowVisible (int row)
-{
-    if (row < 0 || row >= (int) items.size())
-        return;
-
-    const auto newOffset = ScrolledRows::offsetShowing (row * itemHeight + padding, itemHeight, getHeight(), scrollOffset);
-
-    if (newOffset != scrollOffset)
-    {
-        scrollOffset = newOffset;
-        updateScrollBar();
-    }
-
-    repaint();
-}
-
-int PresetSubMenu::rowAt (int y) const
-{
-    const auto fromFirstRow = y + scrollOffset - padding;
-
-    if (fromFirstRow < 0)
-        return -1;
-
-    const auto row = fromFirstRow / itemHeight;
-    return row < (int) items.size() ? row : -1;
+    return (int) items.size();
 }
 
 juce::Rectangle<int> PresetSubMenu::heartBoxOf (int row) const
 {
-    const auto top = padding + row * itemHeight - scrollOffset;
-    return { getListWidth() - 55, top + 8, 16, 16 };
-}
-
-int PresetSubMenu::getListWidth() const
-{
-    return scrollBar.isVisible() ? getWidth() - juce::jmin (10, getWidth()) : getWidth();
+    return { getListWidth() - 55, rowTop (row) + 8, 16, 16 };
 }
 
 std::optional<int> PresetSubMenu::rowUnderScreenPosition (juce::Point<int> screenPosition) const
@@ -131,11 +81,6 @@ std::optional<int> PresetSubMenu::rowUnderScreenPosition (juce::Point<int> scree
         return std::nullopt;
 
     return rowAt (getLocalPoint (nullptr, screenPosition).y);
-}
-
-int PresetSubMenu::highlightedRow() const
-{
-    return selectedIndex >= 0 ? selectedIndex : hoveredIndex;
 }
 
 void PresetSubMenu::chooseLater (int flatIndex)
@@ -199,14 +144,11 @@ void PresetSubMenu::mouseMove (const juce::MouseEvent& e)
     }
 }
 
-void PresetSubMenu::mouseExit (const juce::MouseEvent&)
+void PresetSubMenu::mouseExit (const juce::MouseEvent& e)
 {
-    hoveredIndex = -1;
     hoveredHeartIndex = -1;
     setMouseCursor (juce::MouseCursor::NormalCursor);
-
-    if (selectedIndex < 0)
-        repaint();
+    ScrolledRows::mouseExit (e);
 }
 
 void PresetSubMenu::mouseDown (const juce::MouseEvent& e)
@@ -233,49 +175,11 @@ void PresetSubMenu::mouseDown (const juce::MouseEvent& e)
         onItemSelected (item.index);
 }
 
-void PresetSubMenu::mouseUp (const juce::MouseEvent&)
-{
-    BrowserWindows::finishClosing (*this);
-}
-
-void PresetSubMenu::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails& wheel)
-{
-    if (ScrolledRows::scrollByWheel (scrollBar, wheel, contentHeight, getHeight(), scrollOffset))
-        repaint();
-}
-
-void PresetSubMenu::scrollBarMoved (juce::ScrollBar* bar, double newRangeStart)
-{
-    if (bar != &scrollBar)
-        return;
-
-    scrollOffset = juce::roundToInt (newRangeStart);
-    repaint();
-}
-
-void PresetSubMenu::resized()
-{
-    updateScrollBar();
-}
-
 //==============================================================================
-bool PresetSubMenu::keyPressed (const juce::KeyPress& key)
+bool PresetSubMenu::rowKeyPressed (const juce::KeyPress& key)
 {
-    if (key.getModifiers().isAnyModifierKeyDown())
-        return false;
-
-    const auto count = (int) items.size();
     const auto row = highlightedRow();
-    const auto rowExists = row >= 0 && row < count;
-
-    if (key.isKeyCode (juce::KeyPress::upKey) || key.isKeyCode (juce::KeyPress::downKey))
-    {
-        if (ScrolledRows::stepSelection (selectedIndex, hoveredIndex, key.isKeyCode (juce::KeyPress::upKey) ? -1 : 1, count))
-            ensureRowVisible (selectedIndex);
-
-        repaint();
-        return true;
-    }
+    const auto rowExists = row >= 0 && row < getRowCount();
 
     if (key.isKeyCode (juce::KeyPress::leftKey))
     {
@@ -329,11 +233,6 @@ void PresetSubMenu::focusGained (FocusChangeType)
     repaint();
 }
 
-void PresetSubMenu::focusLost (FocusChangeType)
-{
-    repaint();
-}
-
 //==============================================================================
 void PresetSubMenu::paint (juce::Graphics& g)
 {
@@ -352,7 +251,7 @@ void PresetSubMenu::paint (juce::Graphics& g)
                                              juce::Colour (0x660F0F0F), (float) listWidth / 2.0f, (float) height, false));
     g.fillRoundedRectangle (0.0f, 0.0f, (float) listWidth, (float) height, 6.0f);
 
-    g.setColour (juce::Colour (0x0DFFFFFF));
+    g.setColour (PresetBrowserLook::hairline);
     g.drawRoundedRectangle (0.5f, 0.5f, (float) juce::jmax (0, listWidth - 1), (float) juce::jmax (0, height - 1), 6.0f, 1.0f);
 
     {
@@ -365,14 +264,14 @@ void PresetSubMenu::paint (juce::Graphics& g)
 
     if (width > 0)
     {
-        g.setColour (juce::Colour (0x0DFFFFFF));
+        g.setColour (PresetBrowserLook::hairline);
         g.drawHorizontalLine (1, 0.0f, (float) width);
     }
 }
 
 void PresetSubMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 {
-    const auto y = padding + row * itemHeight - scrollOffset;
+    const auto y = rowTop (row);
 
     if (y + itemHeight < 0 || y > getHeight())
         return;
@@ -384,33 +283,33 @@ void PresetSubMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 
     if (highlighted)
     {
-        g.setGradientFill (juce::ColourGradient (juce::Colour (0xFF2D2D2D), 0.0f, (float) y,
+        g.setGradientFill (juce::ColourGradient (PresetBrowserLook::highlight, 0.0f, (float) y,
                                                  juce::Colour (0xFF262626), (float) listWidth, (float) y, false));
         g.fillRect (area);
-        g.setColour (orange.withAlpha ((juce::uint8) 0x99));
+        g.setColour (PresetBrowserLook::orange.withAlpha ((juce::uint8) 0x99));
         g.fillRect (0, y, 2, itemHeight);
         area.removeFromLeft (2);
     }
     else if (item.isCurrent)
     {
-        g.setColour (juce::Colour (0xFF1F1F1F));
+        g.setColour (PresetBrowserLook::panel);
         g.fillRect (area);
     }
 
     if (item.isCurrent)
     {
-        g.setColour (orange);
+        g.setColour (PresetBrowserLook::orange);
         g.fillRect (0, y, 3, itemHeight);
     }
 
     const auto iconTop = (float) (y + itemHeight / 2 - 6);
-    g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (highlighted || item.isCurrent ? 0xB2 : 0x66)));
+    g.setColour (highlighted || item.isCurrent ? PresetBrowserLook::whiteMedium : PresetBrowserLook::whiteSoft);
     g.drawRoundedRectangle (12.0f, iconTop, 12.0f, 12.0f, 2.0f, 1.2f);
     g.fillEllipse (16.5f, iconTop + 4.5f, 3.0f, 3.0f);
 
     g.setFont (font.withHeight (14.0f));
     g.setColour (item.isCurrent ? juce::Colours::white
-                                : juce::Colours::white.withAlpha ((juce::uint8) (highlighted ? 0xE6 : 0xA6)));
+                                : highlighted ? PresetBrowserLook::whiteStrong : juce::Colours::white.withAlpha ((juce::uint8) 0xA6));
     g.drawText (item.name,
                 juce::Rectangle<int> (area.getX() + 35, y, juce::jmin (juce::jmax (0, area.getWidth() - 70), listWidth - 110), itemHeight),
                 juce::Justification::centredLeft, true);
@@ -420,19 +319,19 @@ void PresetSubMenu::paintRow (juce::Graphics& g, int row, int listWidth)
 
     if (item.isFavourite)
     {
-        g.setColour (heartRed.withAlpha (heartHovered ? 1.0f : 0.85f));
+        g.setColour (PresetBrowserLook::heartColour (heartHovered));
         g.fillPath (heart);
     }
     else
     {
-        g.setColour (juce::Colours::white.withAlpha ((juce::uint8) (heartHovered ? 0xB2 : 0x66)));
-        g.strokePath (heart, thinStroke);
+        g.setColour (heartHovered ? PresetBrowserLook::whiteMedium : PresetBrowserLook::whiteSoft);
+        g.strokePath (heart, PresetBrowserLook::thinStroke);
     }
 
     if (item.isCurrent)
     {
         const auto badgeX = (float) (area.getRight() - 26), badgeY = centre - 8.0f;
-        g.setColour (orange);
+        g.setColour (PresetBrowserLook::orange);
         g.fillEllipse (badgeX, badgeY, 16.0f, 16.0f);
 
         juce::Path tick;

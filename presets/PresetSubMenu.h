@@ -1,8 +1,7 @@
 #pragma once
 
 #include "PointerSource.h"
-
-#include <juce_gui_basics/juce_gui_basics.h>
+#include "ScrolledRows.h"
 
 #include <functional>
 #include <optional>
@@ -15,9 +14,8 @@
     move the highlight, Return chooses, Left goes back to the category menu, Escape closes the
     browser. The category menu owns it and puts it on and off the desktop.
 */
-class PresetSubMenu final : public juce::Component,
-                            public juce::Timer,
-                            public juce::ScrollBar::Listener
+class PresetSubMenu final : public ScrolledRows,
+                            public juce::Timer
 {
 public:
     /** One row. */
@@ -39,20 +37,10 @@ public:
     */
     void setItems (const std::vector<MenuItem>& newItems);
 
-    /** Shows the scroll bar when the rows are taller than the window, else scrolls to the top. */
-    void updateScrollBar();
-
-    /** Scrolls just enough for the row to be wholly inside the window. */
-    void ensureRowVisible (int row);
-
-    /** The row at a vertical position in the window, or -1. */
-    int rowAt (int y) const;
+    int getRowCount() const override;
 
     /** The 16 x 16 area of a row's heart, in the window's coordinates. */
     juce::Rectangle<int> heartBoxOf (int row) const;
-
-    /** The rows' width: the window less the scroll bar's strip while it shows. */
-    int getListWidth() const;
 
     /** Replaces where the hover tracking reads the pointer; the source must outlive the window. */
     void setPointerSource (PointerSource& source);
@@ -60,15 +48,9 @@ public:
     void mouseMove (const juce::MouseEvent&) override;
     void mouseExit (const juce::MouseEvent&) override;
     void mouseDown (const juce::MouseEvent&) override;
-    void mouseUp (const juce::MouseEvent&) override;
-    void mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails&) override;
     void paint (juce::Graphics&) override;
-    bool keyPressed (const juce::KeyPress&) override;
     void focusGained (FocusChangeType) override;
-    void focusLost (FocusChangeType) override;
-    void resized() override;
     void timerCallback() override;
-    void scrollBarMoved (juce::ScrollBar*, double newRangeStart) override;
 
     std::function<void (int)> onItemSelected;
     std::function<void()> onBack;
@@ -76,26 +58,17 @@ public:
     std::function<void (const juce::File&)> onHeartClicked;
 
     std::vector<MenuItem> items;
-    int hoveredIndex = -1;
-    int selectedIndex = -1;
     int hoverTicks = 0;
     int hoveredHeartIndex = -1;
-    juce::Font font;
-    const int itemHeight = 32;
-    const int padding = 7;
-    const int maxHeight = 300;
-    juce::ScrollBar scrollBar { true };
-    int scrollOffset = 0;
-    int contentHeight = 0;
 
-    static constexpr int windowWidth = 270;
     static constexpr int hoverTickLimit = 16;
 
 private:
+    bool rowKeyPressed (const juce::KeyPress&) override;
+
     /** The row under a screen position inside the window, -1 over none, nullopt outside. */
     std::optional<int> rowUnderScreenPosition (juce::Point<int> screenPosition) const;
 
-    int highlightedRow() const;
     void chooseLater (int flatIndex);
     void pickUpRestingPointer();
     void paintRow (juce::Graphics&, int row, int listWidth);

@@ -2,27 +2,94 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-/** The scrolling and the keyboard selection that the category menu and the preset list share:
-    rows of one height in a view that scrolls by whole units.
+/** What the category menu and the preset list share: a borderless window of rows of one height,
+    under an optional fixed header, that scrolls by whole units behind a thin bar on its right and
+    whose rows the pointer hovers and the keyboard highlights.
 */
-namespace ScrolledRows
+class ScrolledRows : public juce::Component,
+                     public juce::ScrollBar::Listener
 {
-    /** Shows the bar in its area, covering the content, when the content is taller than the
-        view; otherwise hides it and scrolls back to the top.
-    */
-    void updateScrollBar (juce::ScrollBar&, juce::Rectangle<int> barArea, int contentHeight, int viewHeight, int& scrollOffset);
+public:
+    /** How the rows lie in the window. */
+    struct Layout
+    {
+        int headerHeight;       // the fixed strip above the list, 0 for none
+        int itemHeight;         // every row's
+        int padding;            // the window is twice this taller than its rows and header
+        int maxHeight;          // the window's; beyond it the list scrolls
+        bool paddingScrolls;    // the padding lies above and below the rows and scrolls with them;
+                                // otherwise it is spare room below the list
+    };
 
-    /** The scroll offset that shows a row whose top lies at rowTop in the content: the offset
-        as it is when the row shows already.
-    */
-    int offsetShowing (int rowTop, int rowHeight, int viewHeight, int scrollOffset) noexcept;
+    explicit ScrolledRows (const Layout&);
+    ~ScrolledRows() override;
 
-    /** Scrolls by a wheel's movement, 50 units a step, within the content; true when the view moved. */
-    bool scrollByWheel (juce::ScrollBar&, const juce::MouseWheelDetails&, int contentHeight, int viewHeight, int& scrollOffset);
+    virtual int getRowCount() const = 0;
 
-    /** Moves the keyboard selection one row up (step -1) or down (+1) among count rows,
-        starting from the hovered row when no row is selected yet. True when it moved, and the
-        hover is then given up.
+    /** The scrolled content's height: the rows, and the padding when it scrolls with them. */
+    int getContentHeight() const;
+
+    /** The height of the list below the header. */
+    int getListHeight() const;
+
+    /** The rows' width: the window less the scroll bar's strip while it shows. */
+    int getListWidth() const;
+
+    /** The row at a vertical position in the window, or -1. */
+    int rowAt (int y) const;
+
+    /** The row the keyboard highlights, else the one the pointer hovers, or -1. */
+    int highlightedRow() const;
+
+    /** Shows the scroll bar when the rows are taller than the list, else scrolls to the top. */
+    void updateScrollBar();
+
+    /** Scrolls just enough for the row to be wholly inside the list. */
+    void ensureRowVisible (int row);
+
+    /** The pointer gives up its hover; a keyboard highlight stays. */
+    void mouseExit (const juce::MouseEvent&) override;
+
+    /** A window that closed during the press leaves the desktop now. */
+    void mouseUp (const juce::MouseEvent&) override;
+
+    /** Up and Down move the keyboard highlight one row, from the hovered row when there is none
+        yet, and scroll it into view; other keys go to rowKeyPressed. Keys with modifiers are
+        left to others.
     */
-    bool stepSelection (int& selectedIndex, int& hoveredIndex, int step, int count) noexcept;
-}
+    bool keyPressed (const juce::KeyPress&) final;
+
+    void mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails&) override;
+    void focusLost (FocusChangeType) override;
+    void resized() override;
+    void scrollBarMoved (juce::ScrollBar*, double newRangeStart) override;
+
+    int hoveredIndex = -1;
+    int selectedIndex = -1;
+    juce::Font font;
+    const int itemHeight;
+    const int padding;
+    const int maxHeight;
+    juce::ScrollBar scrollBar { true };
+    int scrollOffset = 0;
+
+    static constexpr int windowWidth = 270;
+
+protected:
+    /** Sizes the window to its rows, clears hover and highlight and scrolls to the top. */
+    void startAtTop();
+
+    /** The window's keys other than Up and Down, pressed without modifiers. */
+    virtual bool rowKeyPressed (const juce::KeyPress&) = 0;
+
+    /** Where the row's top lies in the window, as scrolled now. */
+    int rowTop (int row) const;
+
+private:
+    bool moveHighlight (const juce::KeyPress&);
+
+    const int listTop;
+    const bool paddingScrolls;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ScrolledRows)
+};

@@ -94,7 +94,7 @@ TEST_F (SubMenu, WindowSizeAndScrollBarFollowTheRows)
 
         EXPECT_EQ (list.getWidth(), 270);
         EXPECT_EQ (list.getHeight(), c.height);
-        EXPECT_EQ (list.contentHeight, 14 + 32 * c.rows);
+        EXPECT_EQ (list.getContentHeight(), 14 + 32 * c.rows);
         EXPECT_EQ (list.scrollBar.isVisible(), c.scrollBar);
 
         if (c.scrollBar)
