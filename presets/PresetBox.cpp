@@ -71,7 +71,7 @@ namespace
         return {};
     }
 
-    // A preset is a few kilobytes and two levels deep.
+    // A preset is a few kilobytes.
     constexpr juce::int64 largestPresetFile = 1 << 20;
 
     /** The file's text, or nothing when its bytes are not UTF-8 (or UTF-16 with a byte-order
