@@ -1,5 +1,6 @@
 #include "FreshProcess.h"
 #include "editor/SharedPictures.h"
+#include "support/WindowManagerAtoms.h"
 
 #include <juce_events/juce_events.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -102,6 +103,13 @@ namespace
 
 // Processors write their presets and editors their settings file: into a temporary home, as in
 // the tests. A copy of the program started for one measurement in a fresh process runs only that.
+namespace
+{
+    // Benchmarks that put windows on a bare X server need the window manager's atoms before the
+    // framework first connects.
+    const WindowManagerAtoms windowManagerAtoms;
+}
+
 int main (int argc, char** argv)
 {
     std::string homeTemplate = "/tmp/vastrel-benchmark-home-XXXXXX";

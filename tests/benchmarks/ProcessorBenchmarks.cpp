@@ -1,6 +1,6 @@
 #include "editor/SharedPictures.h"
 #include "engine/TwoLaneHysteresis.h"
-#include "tests/TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <benchmark/benchmark.h>
 

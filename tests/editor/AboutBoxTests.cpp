@@ -1,8 +1,8 @@
 // The about box: where panel and veil go, the ways of closing them, the link and the editor
 // closing while the box is open.
 
-#include "EditorWindowSupport.h"
-#include "../TestKeyboard.h"
+#include "support/EditorWindowSupport.h"
+#include "support/TestKeyboard.h"
 
 using namespace EditorWindowSupport;
 
@@ -99,7 +99,7 @@ TEST_F (AboutBox, CloseBoxAndEscapeCloseBothAPressElsewhereNothing)
 TEST_F (AboutBox, PanelTakesTheKeyboardWhenShownOnScreen)
 {
     EditorTestSupport::DesktopMouse mouse (*editor);
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     clickLogo();
     EXPECT_TRUE (panel().hasKeyboardFocus (false));
 
@@ -126,7 +126,7 @@ TEST_F (AboutBox, PressOnTheVeilRemovesOnlyTheVeil)
     // While the veil shows, it takes the presses meant for the controls beneath: the power switch.
     clickLogo();
     mouse.click ({ 87.0f, 497.0f });
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     EXPECT_EQ (value ("poweR power"), 1.0f);
     EXPECT_FALSE (veil().isVisible());
     EXPECT_TRUE (panel().isVisible());
@@ -187,7 +187,7 @@ TEST_F (AboutBox, ClosingTheEditorWithTheBoxOpenLeavesNothingBehind)
     juce::Component::SafePointer<juce::Slider> safeKnob (&knob (1));
 
     close();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
 
     EXPECT_EQ (safePanel.getComponent(), nullptr);
     EXPECT_EQ (safeVeil.getComponent(), nullptr);

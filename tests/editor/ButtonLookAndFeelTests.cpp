@@ -1,4 +1,4 @@
-#include "EditorTestSupport.h"
+#include "support/EditorTestSupport.h"
 #include "editor/ButtonLookAndFeels.h"
 #include "editor/PresetLookAndFeel.h"
 

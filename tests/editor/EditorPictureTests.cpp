@@ -1,7 +1,7 @@
 // Pictures of the whole editor for a person to look at: at the smallest, the default and the
 // design size, powered on and off, with the about box open and with the preset browser open.
 
-#include "EditorWindowSupport.h"
+#include "support/EditorWindowSupport.h"
 
 using namespace EditorWindowSupport;
 
@@ -71,7 +71,7 @@ TEST_F (EditorPictures, PresetBrowserOpen)
 
     auto& selector = editor->presetSelector->selector;
     selector.showMenu();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     ASSERT_NE (selector.menu, nullptr);
 
     auto& menu = *selector.menu;

@@ -1,7 +1,7 @@
 // The plug-in's own power: the veil while it is off and the click that ends it, the BYPASS
 // button, and the info line with its idle text and its on/off switch.
 
-#include "EditorWindowSupport.h"
+#include "support/EditorWindowSupport.h"
 
 using namespace EditorWindowSupport;
 
@@ -73,11 +73,11 @@ TEST_F (EditorPower, ClickOnTheBackgroundPowersOnAndIsOneStep)
         SCOPED_TRACE (press.where);
         automate ("poweR power", 0.0f);
         editor->timerCallback();
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
         const auto steps = editor->undoStack.size();
 
         mouse.click (press.point);
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
 
         if (press.powersOn)
         {
@@ -97,7 +97,7 @@ TEST_F (EditorPower, ClickOnTheBackgroundPowersOnAndIsOneStep)
     automate ("poweR power", 0.0f);
     editor->timerCallback();
     mouse.click ({ 400.0f, 100.0f });
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     ASSERT_EQ (value ("poweR power"), 1.0f);
     editor->undoButton.onClick();
     EXPECT_EQ (value ("poweR power"), 0.0f);

@@ -1,9 +1,9 @@
 // The preset bar inside the editor: previous and next round the flat list, the heart, save and
 // delete through the dialogs (scripted, and once the real one on screen), and a browser pick.
 
-#include "EditorWindowSupport.h"
-#include "../AlertWindows.h"
-#include "../TestKeyboard.h"
+#include "support/EditorWindowSupport.h"
+#include "support/AlertWindows.h"
+#include "support/TestKeyboard.h"
 #include "HostDisplay.h"
 
 #include <optional>
@@ -355,7 +355,7 @@ TEST_F (EditorPresetBar, RealSaveDialogOnScreen)
 
     ASSERT_NE (saveButton, nullptr);
     saveButton->triggerClick();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
 
     EXPECT_TRUE (AlertWindows::visible().empty());
     EXPECT_TRUE (presetFolder().getChildFile ("User/Live Vocal.rcp").existsAsFile());
@@ -366,7 +366,7 @@ TEST_F (EditorPresetBar, RealSaveDialogOnScreen)
     ASSERT_EQ (AlertWindows::visible().size(), 1u);
     editor->removeFromDesktop();
     close();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     EXPECT_TRUE (AlertWindows::visible().empty());
 }
 
@@ -404,7 +404,7 @@ TEST_F (EditorPresetBar, RefusedNameBringsTheDialogBackWithTheReason)
             if (auto* b = dynamic_cast<juce::TextButton*> (child); b != nullptr && b->getButtonText() == button)
                 b->triggerClick();
 
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
     };
 
     struct Refusal { const char* typed; const char* reason; };
@@ -460,7 +460,7 @@ TEST_F (EditorPresetBar, BrowserShowsWhatAnotherInstanceDeletedAndSaved)
     editor->setVisible (true);
     auto& selector = editor->presetSelector->selector;
     selector.showMenu();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     selector.hideMenu();
 
     QuorlinAudioProcessor otherProcessor;
@@ -482,7 +482,7 @@ TEST_F (EditorPresetBar, BrowserShowsWhatAnotherInstanceDeletedAndSaved)
     EXPECT_FALSE (otherScript.typedName.has_value());
 
     selector.showMenu();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     ASSERT_NE (selector.menu, nullptr);
     const auto& categories = selector.menu->categories;
     const auto user = std::find_if (categories.begin(), categories.end(), [] (const auto& c) { return c.name == "User"; });
@@ -500,7 +500,7 @@ TEST_F (EditorPresetBar, BrowserPickLoadsThePresetWithoutAnUndoStep)
     auto& selector = editor->presetSelector->selector;
 
     selector.showMenu();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     ASSERT_NE (selector.menu, nullptr);
     ASSERT_NE (selector.overlay, nullptr);
     EXPECT_EQ (selector.overlay->getParentComponent(), editor.get());
@@ -509,7 +509,7 @@ TEST_F (EditorPresetBar, BrowserPickLoadsThePresetWithoutAnUndoStep)
     ASSERT_TRUE (selector.onPresetSelected != nullptr);
     selector.onPresetSelected (3);
     selector.hideMenu();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
 
     EXPECT_EQ (currentName(), "Reel");
     EXPECT_EQ (value ("knob1"), 9.0f);
@@ -524,7 +524,7 @@ TEST_F (EditorPresetBar, HeartInTheBrowsersListMovesTheBarsHeartAtOnce)
     editor->setVisible (true);
     auto& selector = editor->presetSelector->selector;
     selector.showMenu();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     ASSERT_NE (selector.menu, nullptr);
 
     auto& list = *selector.menu->subMenu;
@@ -558,9 +558,9 @@ namespace
     */
     juce::Colour shownBody (juce::Button& button)
     {
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
         juce::Thread::sleep (50);
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
 
         const auto point = button.localPointToGlobal (juce::Point<int> (4, button.getHeight() / 2));
         const auto pixels = HostDisplay::capture ({ point.x, point.y, 1, 1 });
@@ -592,13 +592,13 @@ TEST_F (EditorPresetBar, SaveAndDeleteButtonsShowWhereThePointerIsOnceTheirDialo
         EXPECT_EQ (shownBody (*row.button), hovered);
 
         mouse.click (onButton);
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
         ASSERT_EQ (AlertWindows::visible().size(), 1u);
         auto* answer = buttonOf (*AlertWindows::visible().front(), row.answer);
         ASSERT_NE (answer, nullptr);
 
         mouse.click (editor->getLocalPoint (nullptr, answer->getScreenBounds().getCentre().toFloat()));
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
         ASSERT_TRUE (AlertWindows::visible().empty());
         EXPECT_EQ (shownBody (*row.button), normal);
 
@@ -634,7 +634,7 @@ namespace
         ASSERT_TRUE (TestPointer::setLeftButton (true));
         ASSERT_TRUE (TestPointer::setLeftButton (false));
         settle();
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
     }
 }
 
@@ -658,7 +658,7 @@ TEST_F (EditorPresetBar, FirstPressAfterAQuickPickReachesTheControl)
         auto& selector = editor->presetSelector->selector;
 
         mouse.click (centreOf (*editor, selector));
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
         ASSERT_NE (selector.menu, nullptr);
         ASSERT_TRUE (selector.menu->isVisible());
         auto& menu = *selector.menu;
@@ -670,7 +670,7 @@ TEST_F (EditorPresetBar, FirstPressAfterAQuickPickReachesTheControl)
             ASSERT_EQ (menu.categories[3].name, "Tape");
             const auto tapeRow = menu.localPointToGlobal (juce::Point<int> (100, menu.headerHeight + 3 * menu.itemHeight + menu.itemHeight / 2));
             mouse.click (editor->getLocalPoint (nullptr, tapeRow.toFloat()));
-            runPendingMessages();
+            EXPECT_TRUE (runPendingMessages());
 
             ASSERT_TRUE (list.isVisible());
             ASSERT_EQ (list.items.size(), 1u);
@@ -699,14 +699,14 @@ TEST_F (EditorPresetBar, FirstPressAfterAQuickPickReachesTheControl)
                 mouse.dragTo (start - juce::Point<float> (0.0f, dy));
 
             mouse.release (start - juce::Point<float> (0.0f, 60.0f));
-            runPendingMessages();
+            EXPECT_TRUE (runPendingMessages());
             EXPECT_GT (value ("knob1"), before);
         }
         else
         {
             const auto before = value ("ComP power");
             mouse.click (centreOf (*editor, editor->compButton));
-            runPendingMessages();
+            EXPECT_TRUE (runPendingMessages());
             EXPECT_NE (value ("ComP power"), before);
         }
     }
@@ -732,30 +732,30 @@ TEST_F (EditorPresetBar, TypingIntoAFreshSaveDialogNamesThePreset)
         EXPECT_EQ (field->getHighlightedRegion(), juce::Range<int> (0, shownText.length()));
 
         ASSERT_TRUE (TestKeyboard::type (typed));
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
         EXPECT_EQ (field->getText(), juce::String (typed));
 
         const auto before = filesAtHome();
         ASSERT_TRUE (TestKeyboard::pressReturn());
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
         ASSERT_EQ (AlertWindows::visible().size(), 1u) << "Return pressed a button";
         EXPECT_EQ (filesAtHome(), before);
 
         auto* save = buttonOf (*alert, "Save");
         ASSERT_NE (save, nullptr);
         mouse.click (editor->getLocalPoint (nullptr, save->getScreenBounds().getCentre().toFloat()));
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
     };
 
     mouse.click (centreOf (*editor, editor->saveButton));
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     typeAndSave ("Default", "Vox 2");
     EXPECT_TRUE (AlertWindows::visible().empty());
     EXPECT_TRUE (user.getChildFile ("Vox 2.rcp").existsAsFile());
     EXPECT_EQ (currentName(), "Vox 2");
 
     mouse.click (centreOf (*editor, editor->saveButton));
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     typeAndSave ("Vox 2", "a/b");
     typeAndSave ("a/b", "Vox 3");
     EXPECT_TRUE (AlertWindows::visible().empty());

@@ -2,7 +2,7 @@
 // gestures come from the user's own actions alone, and the channel-type switches show the type
 // that plays.
 
-#include "EditorWindowSupport.h"
+#include "support/EditorWindowSupport.h"
 
 #include <functional>
 #include <map>
@@ -115,11 +115,11 @@ TEST_F (EditorStateLoad, LoadsReachTheHostWithoutGestures)
         close();
         processor = std::make_unique<QuorlinAudioProcessor>();
         open();
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
 
         GestureCounter counter (*processor);
         row.perform();
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
 
         EXPECT_TRUE (counter.gestures.empty()) << counter.gestures.begin()->first;
         EXPECT_EQ (typesOn(), row.typeAfter);
@@ -131,7 +131,7 @@ TEST_F (EditorStateLoad, LoadsReachTheHostWithoutGestures)
     click (editor->typeBButton);
     counter.gestures.clear();
     editor->undoButton.onClick();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     EXPECT_TRUE (counter.gestures.empty());
     EXPECT_EQ (typesOn(), "A");
     EXPECT_EQ (shownTypes(), "A");
@@ -160,7 +160,7 @@ TEST_F (EditorStateLoad, AutomationOfOneTypeLeavesTheOthersAndTheSwitchesShowWha
         EXPECT_EQ (shownTypes(), step.shown) << step.id;
     }
 
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     EXPECT_TRUE (counter.gestures.empty());
     EXPECT_TRUE (editor->undoStack.empty());
 }

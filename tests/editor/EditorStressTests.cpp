@@ -3,8 +3,8 @@
 // a host that loads states on a thread of its own while the user drags. Run briefly here; a build
 // with -DVASTREL_SANITIZE=thread runs them under ThreadSanitizer, which must report nothing.
 
-#include "EditorWindowSupport.h"
-#include "../StateInvariants.h"
+#include "support/EditorWindowSupport.h"
+#include "support/StateInvariants.h"
 
 #include <atomic>
 #include <chrono>
@@ -145,7 +145,7 @@ TEST_F (EditorStress, HostLoadingOnItsOwnThreadWhileTheUserDragsAndUndoesNeverDe
     }
 
     host.join();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     EXPECT_EQ (StateInvariants::firstViolation (*processor), "");
 }
 

@@ -1,7 +1,7 @@
 // Undo, redo and A/B compare: one step per user action, whole states, the limit of 30 and the
 // redo history that a new action clears.
 
-#include "EditorWindowSupport.h"
+#include "support/EditorWindowSupport.h"
 
 #include <functional>
 
@@ -22,21 +22,21 @@ namespace
         {
             ASSERT_TRUE (editor->undoButton.onClick != nullptr);
             editor->undoButton.onClick();
-            runPendingMessages();
+            EXPECT_TRUE (runPendingMessages());
         }
 
         void redo()
         {
             ASSERT_TRUE (editor->redoButton.onClick != nullptr);
             editor->redoButton.onClick();
-            runPendingMessages();
+            EXPECT_TRUE (runPendingMessages());
         }
 
         /** A choice in the box's menu, delivered as the menu delivers it. */
         void chooseOversampling (int itemId)
         {
             editor->oversamplingBox.setSelectedId (itemId);
-            runPendingMessages();
+            EXPECT_TRUE (runPendingMessages());
         }
 
         void expectHistory (size_t undoSteps, size_t redoSteps)
@@ -110,7 +110,7 @@ TEST_F (EditorUndo, DoubleClickResetIsAStepOfItsOwn)
         knob (7).setValue (knob (7).getDoubleClickReturnValue(), juce::sendNotificationSync);
     }
 
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     EXPECT_EQ (value ("knob7"), 100.0f);
     expectHistory (2, 0);
 
@@ -203,7 +203,7 @@ TEST_F (EditorUndo, UndoRightAfterAClickTakesBackThatClick)
 {
     // The click's step is still waiting for its message when undo arrives.
     editor->eqButton.triggerClick();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     drag (1, 6.0);
     editor->compButton.triggerClick();
 
@@ -222,7 +222,7 @@ TEST_F (EditorUndo, MouseClicksAndDragsOnTheWindow)
 
     // EQ switch at (729, 328, 49, 52) and the drive knob at (373, 634, 100, 100), both at 0.75.
     mouse.click ({ 565.0f, 265.0f });
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     EXPECT_EQ (value ("EqP power"), 0.0f);
     expectHistory (1, 0);
 
@@ -231,7 +231,7 @@ TEST_F (EditorUndo, MouseClicksAndDragsOnTheWindow)
     mouse.press ({ 565.0f, 265.0f });
     mouse.dragTo ({ 400.0f, 100.0f });
     mouse.release ({ 400.0f, 100.0f });
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     EXPECT_EQ (value ("EqP power"), 0.0f);
     expectHistory (1, 0);
 
@@ -242,7 +242,7 @@ TEST_F (EditorUndo, MouseClicksAndDragsOnTheWindow)
         mouse.dragTo ({ 317.0f, y });
 
     mouse.release ({ 317.0f, 450.0f });
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     EXPECT_GT (value ("knob1"), 0.0f);
     expectHistory (2, 0);
 
@@ -256,7 +256,7 @@ TEST_F (EditorUndo, HostAutomationAndStateRecallAreNoUserActions)
     automate ("EqP power", 0.0f);
     automate ("knob3", 4.0f);
     automate ("TypeD power", 1.0f);
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
     EXPECT_TRUE (editor->typeDButton.getToggleState());
     EXPECT_FALSE (editor->typeAButton.getToggleState());
     EXPECT_EQ (value ("TypeA power"), 1.0f);
@@ -269,7 +269,7 @@ TEST_F (EditorUndo, HostAutomationAndStateRecallAreNoUserActions)
     recalled->getStateInformation (block);
 
     processor->setStateInformation (block.getData(), (int) block.getSize());
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
 
     EXPECT_TRUE (editor->typeBButton.getToggleState());
     expectHistory (0, 0);

@@ -1,7 +1,7 @@
 // The editor window as a host opens it: size and settings file, every control at its place at
 // each scale, what lies under the pointer, the bindings, paint and the help texts.
 
-#include "EditorWindowSupport.h"
+#include "support/EditorWindowSupport.h"
 
 #include <BinaryData.h>
 
@@ -388,7 +388,7 @@ TEST_F (EditorWindow, OpeningRecordsNoUndoStep)
 {
     automate ("TypeC power", 1.0f);
     open();
-    runPendingMessages();
+    EXPECT_TRUE (runPendingMessages());
 
     EXPECT_TRUE (editor->undoStack.empty());
     EXPECT_TRUE (editor->redoStack.empty());
@@ -509,7 +509,7 @@ TEST_F (EditorWindow, IdleLineFollowsTheOversamplingChoiceAndTheSampleRateAtTheN
 
         // The item lies over the artwork: once it is chosen and the menu gone, the pointer is on no control.
         mouse.click (editor->getLocalPoint (nullptr, item->getScreenBounds().getCentre().toFloat()));
-        runPendingMessages();
+        EXPECT_TRUE (runPendingMessages());
         ASSERT_EQ (value ("os"), pick.parameter) << pick.item;
 
         editor->timerCallback();

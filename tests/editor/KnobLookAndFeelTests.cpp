@@ -1,4 +1,4 @@
-#include "EditorTestSupport.h"
+#include "support/EditorTestSupport.h"
 #include "editor/KnobLookAndFeels.h"
 
 #include <memory>

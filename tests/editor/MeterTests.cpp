@@ -1,4 +1,4 @@
-#include "EditorTestSupport.h"
+#include "support/EditorTestSupport.h"
 #include "editor/FilmStripComponent.h"
 #include "editor/MeterComponent.h"
 #include "editor/TopBarMeter.h"

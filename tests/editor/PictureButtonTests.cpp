@@ -1,4 +1,4 @@
-#include "EditorTestSupport.h"
+#include "support/EditorTestSupport.h"
 #include "editor/BrassockLogoButton.h"
 #include "editor/IconButtons.h"
 #include "editor/Retrotogglebutton.h"

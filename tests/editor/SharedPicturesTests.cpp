@@ -1,7 +1,7 @@
 // The editor's pictures are decoded once per process, while any instance lives, and are the very
 // pictures the embedded files hold.
 
-#include "EditorWindowSupport.h"
+#include "support/EditorWindowSupport.h"
 
 #include "editor/SharedPictures.h"
 

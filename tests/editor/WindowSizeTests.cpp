@@ -2,7 +2,7 @@
 // from where it is, so that its resize corner and bottom bar stay within reach; and a stored size
 // that the display cannot take is reduced when the editor opens.
 
-#include "EditorWindowSupport.h"
+#include "support/EditorWindowSupport.h"
 
 using namespace EditorWindowSupport;
 

@@ -8,7 +8,7 @@
 // Run:   build-fuzz/tests/fuzz/vastrel_state_fuzzer -max_len=8192 -timeout=5 <corpus folder>
 // The first byte chooses the path (even: state block, odd: preset file).
 
-#include "../StateInvariants.h"
+#include "support/StateInvariants.h"
 
 #include <juce_events/juce_events.h>
 

@@ -1,4 +1,4 @@
-#include "PrivateDisplay.h"
+#include "support/PrivateDisplay.h"
 
 #include <csignal>
 #include <cstdlib>

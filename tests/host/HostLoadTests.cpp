@@ -3,8 +3,9 @@
 
 #include "HostDisplay.h"
 #include "HostedPlugin.h"
-#include "TestKeyboard.h"
-#include "TestPointer.h"
+#include "support/TestKeyboard.h"
+#include "support/PictureFiles.h"
+#include "support/TestPointer.h"
 #include "engine/ParameterIds.h"
 
 #include <gtest/gtest.h>
@@ -532,12 +533,7 @@ namespace
             for (int x = 0; x < pixels.width; ++x)
                 picture.setPixelAt (x, y, juce::Colour (pixels.argb[(size_t) (y * pixels.width + x)]));
 
-        const auto folder = juce::File (VASTREL_EDITOR_PICTURES);
-        folder.createDirectory();
-        const auto file = folder.getChildFile (name);
-        file.deleteFile();
-        juce::FileOutputStream stream (file);
-        juce::PNGImageFormat().writeImageToStream (picture, stream);
+        TestSupport::writePng (picture, juce::File (VASTREL_EDITOR_PICTURES).getChildFile (name));
     }
 }
 

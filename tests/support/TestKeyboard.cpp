@@ -1,31 +1,15 @@
-#include "TestKeyboard.h"
+#include "support/TestKeyboard.h"
 
 // After every C++ header: Xlib defines macros such as None.
-#include <X11/Xlib.h>
+#include "support/XTestConnection.h"
+
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace
 {
-    Display* display()
-    {
-        static Display* const connection = []
-        {
-            auto* d = XOpenDisplay (nullptr);
-            int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-
-            if (d != nullptr && ! XTestQueryExtension (d, &eventBase, &errorBase, &major, &minor))
-            {
-                XCloseDisplay (d);
-                d = nullptr;
-            }
-
-            return d;
-        }();
-
-        return connection;
-    }
+    Display* display()   { return TestSupport::xTestConnection(); }
 
     bool setKey (Display* d, KeyCode code, bool down)
     {

@@ -1,7 +1,7 @@
 // The real save and delete dialogs on screen: found as a user would see them, checked, answered.
 
-#include "BrowserTestSupport.h"
-#include "AlertWindows.h"
+#include "support/BrowserTestSupport.h"
+#include "support/AlertWindows.h"
 
 #include "presets/DarkAlertLookAndFeel.h"
 
@@ -43,7 +43,7 @@ namespace
         void TearDown() override
         {
             dialogs.reset();
-            EXPECT_TRUE (runPendingCalls());
+            EXPECT_TRUE (runPendingMessages());
         }
 
         /** The one dialog on screen, once it is there. */
@@ -60,7 +60,7 @@ namespace
             ASSERT_NE (button, nullptr) << buttonText;
             button->triggerClick();
             ASSERT_TRUE (runUntil ([] { return AlertWindows::visible().empty(); }));
-            ASSERT_TRUE (runPendingCalls());
+            ASSERT_TRUE (runPendingMessages());
         }
 
         DarkAlertLookAndFeel look;
@@ -147,7 +147,7 @@ TEST_F (Dialogs, DialogsThatGoBeforeTheyAreAnsweredCallNothing)
     EXPECT_EQ (shownDialog()->getName(), "Save Preset");
 
     dialogs.reset();
-    ASSERT_TRUE (runPendingCalls());
+    ASSERT_TRUE (runPendingMessages());
 
     EXPECT_TRUE (AlertWindows::visible().empty());
     EXPECT_TRUE (answers.isEmpty());

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "../TestPointer.h"
+#include "support/PictureFiles.h"
+#include "support/TestPointer.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -37,15 +38,8 @@ namespace EditorTestSupport
             g.drawImageAt (image, 0, 0);
         }
 
-        const auto folder = juce::File (VASTREL_EDITOR_PICTURES);
-        folder.createDirectory();
-
-        const auto file = folder.getChildFile (name + ".png");
-        file.deleteFile();
-
-        juce::FileOutputStream stream (file);
-        juce::PNGImageFormat png;
-        ASSERT_TRUE (stream.openedOk() && png.writeImageToStream (flattened, stream)) << file.getFullPathName();
+        const auto file = juce::File (VASTREL_EDITOR_PICTURES).getChildFile (name + ".png");
+        ASSERT_TRUE (TestSupport::writePng (flattened, file)) << file.getFullPathName();
     }
 
     /** Frame f of a synthetic strip is a solid opaque colour whose red channel is f. */
@@ -79,17 +73,28 @@ namespace EditorTestSupport
         return result;
     }
 
-    /** The most opaque pixel of the image, unpremultiplied. */
-    inline juce::Colour mostOpaquePixel (const juce::Image& image)
+    /** The first pixel of the image, unpremultiplied, with the most of what measure gives. */
+    template <typename Measure>
+    juce::Colour pixelWithMost (const juce::Image& image, Measure measure)
     {
         juce::Colour result;
 
         for (int y = 0; y < image.getHeight(); ++y)
             for (int x = 0; x < image.getWidth(); ++x)
-                if (image.getPixelAt (x, y).getAlpha() > result.getAlpha())
-                    result = image.getPixelAt (x, y);
+                if (const auto pixel = image.getPixelAt (x, y); measure (pixel) > measure (result))
+                    result = pixel;
 
         return result;
+    }
+
+    inline juce::Colour mostOpaquePixel (const juce::Image& image)
+    {
+        return pixelWithMost (image, [] (juce::Colour c) { return c.getAlpha(); });
+    }
+
+    inline juce::Colour brightestPixel (const juce::Image& image)
+    {
+        return pixelWithMost (image, [] (juce::Colour c) { return c.getBrightness(); });
     }
 
     inline bool isTransparent (const juce::Image& image)

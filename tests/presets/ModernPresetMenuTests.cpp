@@ -1,7 +1,7 @@
 // The category menu window: its size and rows, the keyboard and mouse tables, scrolling, the
 // preset list it opens and where that list goes on screen.
 
-#include "BrowserTestSupport.h"
+#include "support/BrowserTestSupport.h"
 
 #include "presets/ModernPresetMenu.h"
 
@@ -69,7 +69,7 @@ namespace
         void fill (const std::vector<CategoryItem>& items, int currentPreset = -1)
         {
             menu.setCategories (items, currentPreset);
-            ASSERT_TRUE (runPendingCalls());
+            ASSERT_TRUE (runPendingMessages());
             menu.subMenu->stopTimer();
         }
 
@@ -478,7 +478,7 @@ TEST_F (Menu, ListAskedForBeforeTheMenuIsOnScreenIsPlacedOnceItIs)
     EXPECT_FALSE (menu.subMenu->isOnDesktop());
 
     show ({ 100, 120 });
-    ASSERT_TRUE (runPendingCalls());
+    ASSERT_TRUE (runPendingMessages());
     EXPECT_TRUE (menu.subMenu->isOnDesktop());
     EXPECT_EQ (menu.subMenu->getScreenPosition(), juce::Point<int> (375, 120 + 36 + 38 - 7));
 
@@ -489,7 +489,7 @@ TEST_F (Menu, ListAskedForBeforeTheMenuIsOnScreenIsPlacedOnceItIs)
     menu.showSubMenu (0);
     menu.closeSubMenu();
     show();
-    ASSERT_TRUE (runPendingCalls());
+    ASSERT_TRUE (runPendingMessages());
     EXPECT_FALSE (menu.subMenu->isOnDesktop());
 }
 
@@ -506,7 +506,7 @@ TEST_F (Menu, CurrentCategoryOpensByItselfOnceTheMenuIsOnScreen)
     EXPECT_EQ (menu.selectedIndex, 0);
     EXPECT_EQ (menu.expandedIndex, -1);
 
-    ASSERT_TRUE (runPendingCalls());
+    ASSERT_TRUE (runPendingMessages());
     EXPECT_EQ (menu.expandedIndex, 0);
     EXPECT_TRUE (menu.subMenu->isVisible());
     EXPECT_EQ (menu.subMenu->items.size(), 1u);
@@ -518,7 +518,7 @@ TEST_F (Menu, NoCurrentCategoryOpensNothing)
     show();
     fill (categories ({ 2, 3 }), 17);
     menu.autoExpandCurrentCategory();
-    ASSERT_TRUE (runPendingCalls());
+    ASSERT_TRUE (runPendingMessages());
 
     EXPECT_EQ (menu.selectedIndex, -1);
     EXPECT_EQ (menu.expandedIndex, -1);
@@ -546,7 +546,7 @@ TEST_F (Menu, DeferredStepsOfAMenuThatIsGoneDoNothing)
     doomed->showSubMenu (0);
     doomed.reset();
 
-    EXPECT_TRUE (runPendingCalls());
+    EXPECT_TRUE (runPendingMessages());
 }
 
 TEST_F (Menu, NoiseIsTheSameOnEveryRepaint)

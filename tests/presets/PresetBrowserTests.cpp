@@ -1,7 +1,7 @@
 // The whole browser in an editor-like window on screen: opening over the dimmed editor, where
 // the windows go, every way of closing it, picks and hearts from the list, and its pictures.
 
-#include "BrowserTestSupport.h"
+#include "support/BrowserTestSupport.h"
 
 #include "presets/ModernPresetSelectorWrapper.h"
 
@@ -76,7 +76,7 @@ namespace
         {
             selector().mouseDown (mouseAt (selector(), 20.0f, 15.0f));
             ASSERT_NE (selector().menu, nullptr);
-            ASSERT_TRUE (runPendingCalls());
+            ASSERT_TRUE (runPendingMessages());
             list().stopTimer();
         }
 
@@ -195,7 +195,7 @@ TEST_F (Browser, ClosingPaths)
         { "press below the last row",   [this] { menu().mouseDown (mouseAt (menu(), 100.0f, (float) menu().getHeight() - 3.0f)); } },
         { "press in the host's window", [this] { pointer.position = { 5, 900 }; pointer.buttonDown = true; selector().timerCallback(); } },
         { "choice from the list",       [this] { list().mouseDown (mouseAt (list(), 60.0f, 20.0f)); } },
-        { "return in the list",         [this] { list().selectedIndex = 0; list().keyPressed (juce::KeyPress (juce::KeyPress::returnKey)); ASSERT_TRUE (runPendingCalls()); } },
+        { "return in the list",         [this] { list().selectedIndex = 0; list().keyPressed (juce::KeyPress (juce::KeyPress::returnKey)); ASSERT_TRUE (runPendingMessages()); } },
         { "the selector goes",          [this] { selector().hideMenu(); selector().hideMenu(); } },
     };
 
@@ -336,7 +336,7 @@ TEST_F (Browser, ClosingTheEditorWhileStepsArePendingRunsNoneOfThem)
     wrapper.reset();
     EXPECT_EQ (editor.getNumChildComponents(), 0);
 
-    EXPECT_TRUE (runPendingCalls());
+    EXPECT_TRUE (runPendingMessages());
     EXPECT_TRUE (log.isEmpty());
     EXPECT_EQ (loadedOrigin(), "");
 }
@@ -573,7 +573,7 @@ TEST_F (Browser, FileDialogsLeaveTheMessageLoopRunning)
 
         dialog->exitModalState (0);
         EXPECT_TRUE (runUntil ([] { return openFileDialog() == nullptr; }));
-        ASSERT_TRUE (runPendingCalls());
+        ASSERT_TRUE (runPendingMessages());
 
         EXPECT_EQ (state().toXmlString(), stateBefore);
         EXPECT_EQ (root.findChildFiles (juce::File::findFilesAndDirectories, true).size(), filesBefore);
@@ -591,6 +591,6 @@ TEST_F (Browser, FileDialogGoesWithItsChooserWithoutAnswering)
 
     manager->setFileChooser (std::make_unique<NoFileDialogs>());
     EXPECT_TRUE (runUntil ([] { return openFileDialog() == nullptr; }));
-    ASSERT_TRUE (runPendingCalls());
+    ASSERT_TRUE (runPendingMessages());
     EXPECT_EQ (state().toXmlString(), stateBefore);
 }

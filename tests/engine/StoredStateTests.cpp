@@ -2,9 +2,9 @@
 // Whatever is refused changes nothing; whatever is taken is written back in a form that loads
 // again to the same values.
 
-#include "CorruptBlocks.h"
-#include "StateInvariants.h"
-#include "TestSupport.h"
+#include "support/CorruptBlocks.h"
+#include "support/StateInvariants.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // finite or absurdly large, and parameter values that are not numbers. None of it may leave the
 // processor silent, loud or stuck afterwards.
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

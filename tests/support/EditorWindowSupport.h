@@ -1,9 +1,11 @@
 #pragma once
 
-#include "EditorTestSupport.h"
 #include "editor/PluginEditor.h"
 #include "engine/ParameterIds.h"
 #include "presets/PresetBox.h"
+#include "support/EditorTestSupport.h"
+#include "support/MessageLoop.h"
+#include "support/MouseEvents.h"
 
 #include <gtest/gtest.h>
 
@@ -40,29 +42,10 @@ namespace EditorWindowSupport
         return file.getValue (key);
     }
 
-    /** A mouse event at a point of the component, as the framework delivers it. */
-    inline juce::MouseEvent mouseAt (juce::Component& component, juce::Point<float> position)
-    {
-        const auto now = juce::Time::getCurrentTime();
+    using TestSupport::mouseAt;
+    using TestSupport::runPendingMessages;
 
-        return { juce::Desktop::getInstance().getMainMouseSource(), position, juce::ModifierKeys::leftButtonModifier,
-                 juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
-                 juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
-                 juce::MouseInputSource::defaultTiltY, &component, &component, now, position, now, 1, false };
-    }
-
-    /** The brightest pixel of the image. */
-    inline juce::Colour brightestPixel (const juce::Image& image)
-    {
-        juce::Colour result;
-
-        for (int y = 0; y < image.getHeight(); ++y)
-            for (int x = 0; x < image.getWidth(); ++x)
-                if (image.getPixelAt (x, y).getBrightness() > result.getBrightness())
-                    result = image.getPixelAt (x, y);
-
-        return result;
-    }
+    using EditorTestSupport::brightestPixel;
 
     /** The mean brightness of every fourth pixel in both directions. */
     inline float meanBrightness (const juce::Image& image)
@@ -75,23 +58,6 @@ namespace EditorWindowSupport
                 sum += image.getPixelAt (x, y).getBrightness();
 
         return count > 0 ? (float) (sum / count) : 0.0f;
-    }
-
-    /** Runs every message posted so far and those they post in turn: a click that was
-        triggered, then the undo step it left pending.
-    */
-    inline void runPendingMessages()
-    {
-        for (auto round = 0; round < 3; ++round)
-        {
-            auto done = std::make_shared<bool> (false);
-            juce::MessageManager::callAsync ([done] { *done = true; });
-
-            for (auto attempt = 0; attempt < 2000 && ! *done; ++attempt)
-                juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
-
-            ASSERT_TRUE (*done);
-        }
     }
 
     /** The state block of a fresh processor with these settings, in the parameters' own units. */

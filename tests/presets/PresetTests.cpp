@@ -1,7 +1,7 @@
 // Preset files, favourites and the flat preset list. Every file lives under the temporary HOME
 // that TestMain sets up, so the user application-data folder here is never the real one.
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 #include "presets/PresetBox.h"
 #include "presets/PresetListing.h"
 

@@ -4,6 +4,9 @@
 #include "presets/PointerSource.h"
 #include "presets/PresetBox.h"
 #include "presets/PresetDialogs.h"
+#include "support/MessageLoop.h"
+#include "support/MouseEvents.h"
+#include "support/PictureFiles.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -33,46 +36,9 @@ namespace BrowserTest
         bool buttonDown = false;
     };
 
-    /** Runs every call posted so far, and those they post in turn. False if they never end. */
-    inline bool runPendingCalls()
-    {
-        for (auto round = 0; round < 3; ++round)
-        {
-            auto done = std::make_shared<bool> (false);
-            juce::MessageManager::callAsync ([done] { *done = true; });
-
-            for (auto attempt = 0; attempt < 2000 && ! *done; ++attempt)
-                juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
-
-            if (! *done)
-                return false;
-        }
-
-        return true;
-    }
-
-    /** Dispatches messages until the condition holds; false if it never does. */
-    template <typename Condition>
-    bool runUntil (Condition condition)
-    {
-        for (auto attempt = 0; attempt < 5000 && ! condition(); ++attempt)
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
-
-        return condition();
-    }
-
-    /** A mouse event at a point of the component, as the framework delivers it. */
-    inline juce::MouseEvent mouseAt (juce::Component& component, float x, float y,
-                                     juce::ModifierKeys modifiers = juce::ModifierKeys::leftButtonModifier)
-    {
-        const juce::Point<float> position (x, y);
-        const auto now = juce::Time::getCurrentTime();
-
-        return { juce::Desktop::getInstance().getMainMouseSource(), position, modifiers,
-                 juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
-                 juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
-                 juce::MouseInputSource::defaultTiltY, &component, &component, now, position, now, 1, false };
-    }
+    using TestSupport::mouseAt;
+    using TestSupport::runPendingMessages;
+    using TestSupport::runUntil;
 
     inline juce::MouseWheelDetails wheel (float deltaY)
     {
@@ -202,13 +168,8 @@ namespace BrowserTest
     /** Writes a component's picture where the build keeps the browser's pictures. */
     inline juce::File writePicture (const juce::Image& image, const juce::String& name)
     {
-        const auto folder = juce::File (VASTREL_PICTURE_DIR);
-        folder.createDirectory();
-        const auto file = folder.getChildFile (name);
-        file.deleteFile();
-
-        juce::FileOutputStream stream (file);
-        juce::PNGImageFormat().writeImageToStream (image, stream);
+        const auto file = juce::File (VASTREL_PICTURE_DIR).getChildFile (name);
+        TestSupport::writePng (image, file);
         return file;
     }
 }

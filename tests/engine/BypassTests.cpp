@@ -1,7 +1,7 @@
 // The strip's power switch and the host's bypass pass the input as a host's delay compensation
 // expects: delayed by exactly the latency the plug-in reports, which bypassing never changes.
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

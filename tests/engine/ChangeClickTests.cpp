@@ -7,7 +7,7 @@
 //
 // With VASTREL_RENDER_DIR set, every run is also written there as a WAV file, and its figures printed.
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

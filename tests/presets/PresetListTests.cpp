@@ -1,7 +1,7 @@
 // The preset bar's listing: the flat preset list, the browser's categories, the current preset,
 // the name poll, picks and the pieces that the save and delete actions use.
 
-#include "BrowserTestSupport.h"
+#include "support/BrowserTestSupport.h"
 
 #include "presets/ModernPresetSelectorWrapper.h"
 #include "presets/PresetNames.h"

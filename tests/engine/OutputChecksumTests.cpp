@@ -6,7 +6,7 @@
 // and glibc on x86-64 picks separate code for them on processors with FMA and AVX2, which rounds a
 // few results differently. Elsewhere the test has nothing to compare against and is skipped.
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,29 +1,13 @@
-#include "TestPointer.h"
+#include "support/TestPointer.h"
 
 // After every C++ header: Xlib defines macros such as None.
-#include <X11/Xlib.h>
+#include "support/XTestConnection.h"
+
 #include <X11/extensions/XTest.h>
 
 namespace
 {
-    Display* display()
-    {
-        static Display* const connection = []
-        {
-            auto* d = XOpenDisplay (nullptr);
-            int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-
-            if (d != nullptr && ! XTestQueryExtension (d, &eventBase, &errorBase, &major, &minor))
-            {
-                XCloseDisplay (d);
-                d = nullptr;
-            }
-
-            return d;
-        }();
-
-        return connection;
-    }
+    Display* display()   { return TestSupport::xTestConnection(); }
 
     /** Waits until the server has taken the request, so that its events are on their way. */
     bool sent (Display* d, int result)

@@ -1,8 +1,8 @@
 // processBlock must not touch the heap. This binary replaces the global allocation functions and
 // counts every allocation made on the thread that is being watched.
 
-#include "CorruptBlocks.h"
-#include "TestSupport.h"
+#include "support/CorruptBlocks.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

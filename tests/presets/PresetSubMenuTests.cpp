@@ -1,7 +1,7 @@
 // The preset list window: its size and rows, the keyboard and mouse tables, the hover timer and
 // the step that runs once it is on screen.
 
-#include "BrowserTestSupport.h"
+#include "support/BrowserTestSupport.h"
 
 #include "presets/PresetSubMenu.h"
 
@@ -55,7 +55,7 @@ namespace
         {
             list.setItems (rows (count, currentRow));
             list.stopTimer();
-            ASSERT_TRUE (runPendingCalls());
+            ASSERT_TRUE (runPendingMessages());
         }
 
         /** The window on screen at (400, 300). */
@@ -194,7 +194,7 @@ TEST_F (SubMenu, KeyTable)
 
         // A choice made with the keyboard arrives later, never inside the key press.
         EXPECT_TRUE (chosen.empty());
-        ASSERT_TRUE (runPendingCalls());
+        ASSERT_TRUE (runPendingMessages());
         EXPECT_EQ (chosen, c.chosenLater);
     }
 }
@@ -228,7 +228,7 @@ TEST_F (SubMenu, ChoiceIsDroppedWhenTheWindowIsGoneBeforeItArrives)
     doomed->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
     doomed.reset();
 
-    ASSERT_TRUE (runPendingCalls());
+    ASSERT_TRUE (runPendingMessages());
     EXPECT_TRUE (chosen.empty());
 }
 
@@ -385,7 +385,7 @@ TEST_F (SubMenu, OnScreenTheRestingPointerHoversAndTheCurrentRowIsHighlightedInV
     EXPECT_EQ (list.hoveredIndex, -1);
     EXPECT_EQ (list.selectedIndex, -1);
 
-    ASSERT_TRUE (runPendingCalls());
+    ASSERT_TRUE (runPendingMessages());
 
     // Row 12's top is 7 + 384; it is scrolled up just enough to end at the window's bottom.
     EXPECT_EQ (list.hoveredIndex, 1);
@@ -401,7 +401,7 @@ TEST_F (SubMenu, PointerOutsideTheWindowLeavesTheHoverAlone)
     list.setItems (rows (4));
     list.stopTimer();
     list.hoveredIndex = 2;
-    ASSERT_TRUE (runPendingCalls());
+    ASSERT_TRUE (runPendingMessages());
     EXPECT_EQ (list.hoveredIndex, 2);
 
     // Inside, over the strip above the rows: no row.
@@ -409,7 +409,7 @@ TEST_F (SubMenu, PointerOutsideTheWindowLeavesTheHoverAlone)
     list.setItems (rows (4));
     list.stopTimer();
     list.hoveredIndex = 2;
-    ASSERT_TRUE (runPendingCalls());
+    ASSERT_TRUE (runPendingMessages());
     EXPECT_EQ (list.hoveredIndex, -1);
 }
 
@@ -418,7 +418,7 @@ TEST_F (SubMenu, HiddenWindowSkipsItsDeferredStep)
     pointer.position = list.getScreenPosition() + juce::Point<int> (60, 20);
     list.setItems (rows (4, 3));
     list.stopTimer();
-    ASSERT_TRUE (runPendingCalls());
+    ASSERT_TRUE (runPendingMessages());
 
     EXPECT_EQ (list.hoveredIndex, -1);
     EXPECT_EQ (list.selectedIndex, -1);

@@ -3,7 +3,7 @@
 // runs its own channel through processSample.
 
 #include "engine/TwoLaneHysteresis.h"
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
