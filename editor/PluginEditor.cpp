@@ -729,9 +729,7 @@ void QuorlinAudioProcessorEditor::mouseDown (const juce::MouseEvent&)
 
 void QuorlinAudioProcessorEditor::toggleBypass()
 {
-    finishUndoStep();
-    beginUndoStep();
-    saveUndoState();
+    beginActionOfItsOwn();
 
     if (auto* power = audioProcessor.apvts->getParameter (ParameterIds::power))
         power->setValueNotifyingHost (power->getValue() >= 0.5f ? 0.0f : 1.0f);
@@ -797,6 +795,13 @@ void QuorlinAudioProcessorEditor::beginUndoStep()
 {
     if (currentSnapshot.isEmpty())
         audioProcessor.getStateInformation (currentSnapshot);
+}
+
+void QuorlinAudioProcessorEditor::beginActionOfItsOwn()
+{
+    finishUndoStep();
+    beginUndoStep();
+    saveUndoState();
 }
 
 void QuorlinAudioProcessorEditor::beginUndoStepOfNewAction()
@@ -942,9 +947,7 @@ void QuorlinAudioProcessorEditor::showNextPreset()
 
 void QuorlinAudioProcessorEditor::stepThroughPresets (int step)
 {
-    finishUndoStep();
-    beginUndoStep();
-    saveUndoState();
+    beginActionOfItsOwn();
 
     const auto presets = presetSelector->getFlatPresetList();
 

@@ -193,6 +193,12 @@ private:
     /** Starts the step of an action that ends an earlier one still waiting to be recorded. */
     void beginUndoStepOfNewAction();
 
+    /** Starts an action the editor carries out itself (stepping through the presets, the bypass
+        switch) as a step to be undone alone: ends the step under way, takes the state before the
+        action, and has the step recorded once the action's changes have been handled.
+    */
+    void beginActionOfItsOwn();
+
     void knobDragStarted();
     void knobDragEnded();
     void switchStateChanged (juce::Button&, bool pressed);
