@@ -210,125 +210,18 @@ QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor&
       topBarMeter (p),
       presetDialogs (std::make_unique<AlertWindowPresetDialogs> (darkAlertLookAndFeel))
 {
-    // These two draw the pointer over them, and the modal dialogs they open keep them from
-    // hearing it leave.
-    presetDialogs->onClosed = [this]
-    {
-        saveButton.repaint();
-        deleteButton.repaint();
-    };
-
-    createKnobs();
-
-    needleMeter.setFilmstrip (SharedPictures::get (BinaryData::needle_meter_png, BinaryData::needle_meter_pngSize), 129);
-    addAndMakeVisible (needleMeter);
-    addAndMakeVisible (outputMeter);
-
-    presetSelector = std::make_unique<ModernPresetSelectorWrapper> (audioProcessor.presetManager.get(), std::function<void()>());
-    addAndMakeVisible (*presetSelector);
-    presetSelector->selector.overlayParent = this;
-
-    heartButton.onClick = [this] { toggleFavourite(); };
-    addAndMakeVisible (heartButton);
-    presetSelector->onPresetChanged = [this] { updateHeartButton(); };
-
-    prevButton.setLookAndFeel (&presetNavButtonLookAndFeel);
-    prevButton.onClick = [this] { showPreviousPreset(); };
-    addAndMakeVisible (prevButton);
-    nextButton.setLookAndFeel (&presetNavButtonLookAndFeel);
-    nextButton.onClick = [this] { showNextPreset(); };
-    addAndMakeVisible (nextButton);
-    saveButton.setLookAndFeel (&largeButtonLookAndFeel);
-    saveButton.onClick = [this] { askToSavePreset(); };
-    addAndMakeVisible (saveButton);
-    deleteButton.setLookAndFeel (&largeButtonLookAndFeel);
-    deleteButton.onClick = [this] { askToDeletePreset(); };
-    addAndMakeVisible (deleteButton);
-
-    compareAButton.setLookAndFeel (&abButtonLookAndFeel);
-    addAndMakeVisible (compareAButton);
-    compareBButton.setLookAndFeel (&abButtonLookAndFeel);
-    addAndMakeVisible (compareBButton);
-    audioProcessor.getStateInformation (stateA);
-    hasStateA = true;
-
-    for (auto* button : { &compareAButton, &compareBButton })
-        button->setColour (juce::TextButton::textColourOnId, activeSlotTextColour);
-
-    showActiveSlot();
-    compareAButton.onClick = [this] { switchToStateA(); };
-    compareBButton.onClick = [this] { switchToStateB(); };
-
-    undoButton.onClick = [this] { undo(); };
-    undoButton.setEnabled (false);
-    addAndMakeVisible (undoButton);
-    redoButton.onClick = [this] { redo(); };
-    redoButton.setEnabled (false);
-    addAndMakeVisible (redoButton);
-
-    for (auto& knob : knobSliders)
-    {
-        knob->onDragStart = [this] { knobDragStarted(); };
-        knob->onDragEnd = [this] { knobDragEnded(); };
-    }
-
-    logoButton.onClick = [this] { showAboutBox(); };
-    addAndMakeVisible (logoButton);
-    addAndMakeVisible (topBarMeter);
-
-    setUpSwitches();
-
-    oversamplingBox.addItemList (audioProcessor.oversamplingChoices, 1);
-    oversamplingBox.onChange = [this] { saveUndoState(); };
-    addAndMakeVisible (oversamplingBox);
-    oversamplingBox.setLookAndFeel (&presetLookAndFeel);
-
+    makeKnobs();
+    makeMeters();
+    makePresetBar();
+    makeCompareAndHistory();
+    makeLogoAndTopBarMeter();
+    makeSwitches();
+    makeOversamplingBox();
     bindControls();
-
-    appProperties.setStorageParameters (settingsOptions());
-
-    if (auto* sizeRules = getConstrainer())
-        sizeRules->setFixedAspectRatio ((double) designWidth / (double) designHeight);
-
-    updateSizeLimits();
-
-    // A size stored on a larger display is reduced to fit this one.
-    auto* settings = settingsFile();
-    const auto size = openingSizeFor (settings != nullptr ? settings->getDoubleValue (sizeRatioKey, defaultSizeRatio)
-                                                          : defaultSizeRatio,
-                                      largestFittingRatio (false));
-
-    setResizable (true, true);
-    setSize (size.x, size.y);
-
-    infoLabel.setFont (juce::Font (14.0f, juce::Font::plain));
-    infoLabel.setColour (juce::Label::textColourId, juce::Colour (0xB2FFFFFF));
-    infoLabel.setJustificationType (juce::Justification::centredLeft);
-    infoLabel.setInterceptsMouseClicks (false, false);
-    addAndMakeVisible (infoLabel);
-
-    tooltipButton.setClickingTogglesState (true);
-    tooltipButton.setToggleState (true, juce::dontSendNotification);
-    tooltipButton.setLookAndFeel (&infoButtonLookAndFeel);
-    tooltipButton.onClick = [this] { tooltipSwitchClicked(); };
-    addAndMakeVisible (tooltipButton);
-
-    addTooltipListeners();
-
-    if (settings != nullptr)
-    {
-        showTooltips = settings->getBoolValue (tooltipsEnabledKey, true);
-        tooltipButton.setToggleState (showTooltips, juce::dontSendNotification);
-    }
-
-    updateTooltip ({});
-
-    bypassButton.setColour (juce::TextButton::buttonColourId, juce::Colours::transparentBlack);
-    bypassButton.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
-    bypassButton.setLookAndFeel (&bypassButtonLookAndFeel);
-    bypassButton.onClick = [this] { toggleBypass(); };
-    addAndMakeVisible (bypassButton);
-    bypassButton.addMouseListener (tooltipListeners.add (std::make_unique<TooltipMouseListener> (*this, tooltipTexts[29])), false);
+    makeWindowSize();
+    makeInfoLine();
+    makeBypass();
+    attachHelpTexts();
 
     bypassOverlayShown = isPowerOff();
     startTimer (33);
@@ -356,7 +249,7 @@ QuorlinAudioProcessorEditor::~QuorlinAudioProcessorEditor()
 }
 
 //==============================================================================
-void QuorlinAudioProcessorEditor::createKnobs()
+void QuorlinAudioProcessorEditor::makeKnobs()
 {
     for (const auto index : knobOrder)
     {
@@ -373,9 +266,86 @@ void QuorlinAudioProcessorEditor::createKnobs()
 
     for (size_t i = 0; i < knobSliders.size(); ++i)
         knobSliders[i]->setLookAndFeel (looks[i]);
+
+    for (auto& knob : knobSliders)
+    {
+        knob->onDragStart = [this] { knobDragStarted(); };
+        knob->onDragEnd = [this] { knobDragEnded(); };
+    }
 }
 
-void QuorlinAudioProcessorEditor::setUpSwitches()
+void QuorlinAudioProcessorEditor::makeMeters()
+{
+    needleMeter.setFilmstrip (SharedPictures::get (BinaryData::needle_meter_png, BinaryData::needle_meter_pngSize), 129);
+    addAndMakeVisible (needleMeter);
+    addAndMakeVisible (outputMeter);
+}
+
+void QuorlinAudioProcessorEditor::makePresetBar()
+{
+    // These two draw the pointer over them, and the modal dialogs they open keep them from
+    // hearing it leave.
+    presetDialogs->onClosed = [this]
+    {
+        saveButton.repaint();
+        deleteButton.repaint();
+    };
+
+    presetSelector = std::make_unique<ModernPresetSelectorWrapper> (audioProcessor.presetManager.get(), std::function<void()>());
+    addAndMakeVisible (*presetSelector);
+    presetSelector->selector.overlayParent = this;
+    presetSelector->onPresetChanged = [this] { updateHeartButton(); };
+
+    heartButton.onClick = [this] { toggleFavourite(); };
+    addAndMakeVisible (heartButton);
+
+    prevButton.onClick = [this] { showPreviousPreset(); };
+    nextButton.onClick = [this] { showNextPreset(); };
+    saveButton.onClick = [this] { askToSavePreset(); };
+    deleteButton.onClick = [this] { askToDeletePreset(); };
+    prevButton.setLookAndFeel (&presetNavButtonLookAndFeel);
+    nextButton.setLookAndFeel (&presetNavButtonLookAndFeel);
+    saveButton.setLookAndFeel (&largeButtonLookAndFeel);
+    deleteButton.setLookAndFeel (&largeButtonLookAndFeel);
+
+    for (auto* button : { &prevButton, &nextButton, &saveButton, &deleteButton })
+        addAndMakeVisible (*button);
+}
+
+void QuorlinAudioProcessorEditor::makeCompareAndHistory()
+{
+    compareAButton.onClick = [this] { switchToStateA(); };
+    compareBButton.onClick = [this] { switchToStateB(); };
+
+    for (auto* button : { &compareAButton, &compareBButton })
+    {
+        button->setLookAndFeel (&abButtonLookAndFeel);
+        addAndMakeVisible (*button);
+        button->setColour (juce::TextButton::textColourOnId, activeSlotTextColour);
+    }
+
+    audioProcessor.getStateInformation (stateA);
+    hasStateA = true;
+    showActiveSlot();
+
+    undoButton.onClick = [this] { undo(); };
+    redoButton.onClick = [this] { redo(); };
+
+    for (auto* button : std::initializer_list<IconButton*> { &undoButton, &redoButton })
+    {
+        button->setEnabled (false);
+        addAndMakeVisible (*button);
+    }
+}
+
+void QuorlinAudioProcessorEditor::makeLogoAndTopBarMeter()
+{
+    logoButton.onClick = [this] { showAboutBox(); };
+    addAndMakeVisible (logoButton);
+    addAndMakeVisible (topBarMeter);
+}
+
+void QuorlinAudioProcessorEditor::makeSwitches()
 {
     const auto sectionPicture = SharedPictures::get (BinaryData::section_button_png, BinaryData::section_button_pngSize);
 
@@ -426,6 +396,14 @@ void QuorlinAudioProcessorEditor::switchStateChanged (juce::Button& button, bool
         triggerAsyncUpdate();
 }
 
+void QuorlinAudioProcessorEditor::makeOversamplingBox()
+{
+    oversamplingBox.addItemList (audioProcessor.oversamplingChoices, 1);
+    oversamplingBox.onChange = [this] { saveUndoState(); };
+    addAndMakeVisible (oversamplingBox);
+    oversamplingBox.setLookAndFeel (&presetLookAndFeel);
+}
+
 void QuorlinAudioProcessorEditor::bindControls()
 {
     using APVTS = juce::AudioProcessorValueTreeState;
@@ -445,7 +423,58 @@ void QuorlinAudioProcessorEditor::bindControls()
                                                                 std::array<juce::Button*, 4> { &typeAButton, &typeBButton, &typeCButton, &typeDButton });
 }
 
-void QuorlinAudioProcessorEditor::addTooltipListeners()
+void QuorlinAudioProcessorEditor::makeWindowSize()
+{
+    appProperties.setStorageParameters (settingsOptions());
+
+    if (auto* sizeRules = getConstrainer())
+        sizeRules->setFixedAspectRatio ((double) designWidth / (double) designHeight);
+
+    updateSizeLimits();
+
+    // A size stored on a larger display is reduced to fit this one.
+    auto* settings = settingsFile();
+    const auto size = openingSizeFor (settings != nullptr ? settings->getDoubleValue (sizeRatioKey, defaultSizeRatio)
+                                                          : defaultSizeRatio,
+                                      largestFittingRatio (false));
+
+    setResizable (true, true);
+    setSize (size.x, size.y);
+}
+
+void QuorlinAudioProcessorEditor::makeInfoLine()
+{
+    infoLabel.setFont (juce::Font (14.0f, juce::Font::plain));
+    infoLabel.setColour (juce::Label::textColourId, juce::Colour (0xB2FFFFFF));
+    infoLabel.setJustificationType (juce::Justification::centredLeft);
+    infoLabel.setInterceptsMouseClicks (false, false);
+    addAndMakeVisible (infoLabel);
+
+    tooltipButton.setClickingTogglesState (true);
+    tooltipButton.setToggleState (true, juce::dontSendNotification);
+    tooltipButton.setLookAndFeel (&infoButtonLookAndFeel);
+    tooltipButton.onClick = [this] { tooltipSwitchClicked(); };
+    addAndMakeVisible (tooltipButton);
+
+    if (auto* settings = settingsFile())
+    {
+        showTooltips = settings->getBoolValue (tooltipsEnabledKey, true);
+        tooltipButton.setToggleState (showTooltips, juce::dontSendNotification);
+    }
+
+    updateTooltip ({});
+}
+
+void QuorlinAudioProcessorEditor::makeBypass()
+{
+    bypassButton.setColour (juce::TextButton::buttonColourId, juce::Colours::transparentBlack);
+    bypassButton.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
+    bypassButton.setLookAndFeel (&bypassButtonLookAndFeel);
+    bypassButton.onClick = [this] { toggleBypass(); };
+    addAndMakeVisible (bypassButton);
+}
+
+void QuorlinAudioProcessorEditor::attachHelpTexts()
 {
     std::vector<juce::Component*> controls;
 
@@ -456,7 +485,7 @@ void QuorlinAudioProcessorEditor::addTooltipListeners()
                                                                   &typeAButton, &typeBButton, &typeCButton, &typeDButton,
                                                                   &oversamplingBox, &undoButton, &redoButton, &heartButton,
                                                                   &prevButton, &nextButton, &saveButton, &deleteButton,
-                                                                  &compareAButton, &compareBButton, &logoButton })
+                                                                  &compareAButton, &compareBButton, &logoButton, &bypassButton })
         controls.push_back (control);
 
     // The box's text is a child that takes the pointer, so the box's listener hears it too.

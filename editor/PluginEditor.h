@@ -241,10 +241,18 @@ private:
     /** Rewrites the idle line when the sample rate or the oversampling choice it shows has changed. */
     void refreshIdleLine();
 
-    void createKnobs();
-    void setUpSwitches();
+    void makeKnobs();
+    void makeMeters();
+    void makePresetBar();
+    void makeCompareAndHistory();
+    void makeLogoAndTopBarMeter();
+    void makeSwitches();
+    void makeOversamplingBox();
     void bindControls();
-    void addTooltipListeners();
+    void makeWindowSize();
+    void makeInfoLine();
+    void makeBypass();
+    void attachHelpTexts();
 
     /** The framework's settings file, or nullptr when it has none. */
     juce::PropertiesFile* settingsFile();
