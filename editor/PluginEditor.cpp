@@ -7,61 +7,12 @@
 
 #include <BinaryData.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace
 {
-    const char* const knobIds[] = { ParameterIds::drive, ParameterIds::threshold, ParameterIds::lowGain, ParameterIds::lowCut,
-                                    ParameterIds::midGain, ParameterIds::highGain, ParameterIds::mix, ParameterIds::output,
-                                    ParameterIds::ratio, ParameterIds::attack, ParameterIds::release };
-
-    // Component names as the hosts' accessibility and the tests see them, by parameter.
-    const char* const knobNames[] = { "Knob1", "Knob2", "knob3", "Knob4", "knob5", "knob6",
-                                      "Knob7", "Knob8", "Knob9", "Knob10", "Knob11" };
-
-    const juce::Rectangle<int> knobRects[] = {
-        { 373, 634, 100, 100 }, { 33, 440, 167, 167 }, { 712, 427, 167, 167 }, { 790, 620, 100, 100 },
-        { 828, 269, 167, 167 }, { 901, 440, 167, 167 }, { 500, 647, 100, 100 }, { 626, 634, 100, 100 },
-        { 211, 620, 100, 100 }, { 108, 269, 167, 167 }, { 223, 427, 167, 167 }
-    };
-
-    // The knobs in the order they are made, and laid out: knob4 before knob3.
-    constexpr int knobOrder[] = { 0, 1, 3, 2, 4, 5, 6, 7, 8, 9, 10 };
-
-    const char* const tooltipTexts[] = {
-        "INPUT DRIVE: Controls input saturation level",
-        "GAIN: Main gain control",
-        "LOW: Low frequency EQ band",
-        "LOW CUT: High-pass filter frequency (Hz)",
-        "MID: Mid frequency EQ band",
-        "HIGH: High frequency EQ band",
-        "MIX: Comp/EQ wet-dry mix (%)",
-        "OUTPUT: Output level control",
-        "RATIO: Compressor ratio",
-        "ATTACK: Compressor attack time",
-        "RELEASE: Compressor release time",
-        "POWER: Toggle plugin processing on/off",
-        "COMP: Toggle compressor section on/off",
-        "EQ: Toggle equalizer section on/off",
-        "TYPE A: Channel type A",
-        "TYPE B: Channel type B",
-        "TYPE C: Channel type C",
-        "TYPE D: Channel type D",
-        "OVX: Oversampling multiplier (1x / 2x / 4x / 8x)",
-        "UNDO: Revert last parameter change",
-        "REDO: Restore last undone change",
-        "FAVORITE: Toggle favorite for current preset",
-        "PREV: Load previous preset",
-        "NEXT: Load next preset",
-        "SAVE: Save current settings as preset",
-        "DELETE: Delete current preset",
-        "A/B COMPARE: Switch to state A",
-        "A/B COMPARE: Switch to state B",
-        "Click for About and Plugin Info",
-        "BYPASS: Toggle plugin bypass on/off"
-    };
-
     const juce::Colour activeSlotColour { 0xff4a4a4a }, otherSlotColour { 0xff2a2a2a };
 
     // The letter of the active A/B slot, in the accent of the artwork.
@@ -205,130 +156,25 @@ void QuorlinAudioProcessorEditor::TooltipMouseListener::mouseExit (const juce::M
 QuorlinAudioProcessorEditor::QuorlinAudioProcessorEditor (QuorlinAudioProcessor& p)
     : juce::AudioProcessorEditor (p),
       audioProcessor (p),
+      presetSelector (std::make_unique<ModernPresetSelectorWrapper> (p.presetManager.get(), std::function<void()>())),
       needleMeter (&p.gainReductionNeedle),
       outputMeter (p.outputLevelLeft, p.outputLevelRight),
       topBarMeter (p),
-      presetDialogs (std::make_unique<AlertWindowPresetDialogs> (darkAlertLookAndFeel))
+      presetDialogs (std::make_unique<AlertWindowPresetDialogs> (darkAlertLookAndFeel)),
+      controls (describeControls())
 {
-    // These two draw the pointer over them, and the modal dialogs they open keep them from
-    // hearing it leave.
-    presetDialogs->onClosed = [this]
-    {
-        saveButton.repaint();
-        deleteButton.repaint();
-    };
-
-    createKnobs();
-
-    needleMeter.setFilmstrip (SharedPictures::get (BinaryData::needle_meter_png, BinaryData::needle_meter_pngSize), 129);
-    addAndMakeVisible (needleMeter);
-    addAndMakeVisible (outputMeter);
-
-    presetSelector = std::make_unique<ModernPresetSelectorWrapper> (audioProcessor.presetManager.get(), std::function<void()>());
-    addAndMakeVisible (*presetSelector);
-    presetSelector->selector.overlayParent = this;
-
-    heartButton.onClick = [this] { toggleFavourite(); };
-    addAndMakeVisible (heartButton);
-    presetSelector->onPresetChanged = [this] { updateHeartButton(); };
-
-    prevButton.setLookAndFeel (&presetNavButtonLookAndFeel);
-    prevButton.onClick = [this] { showPreviousPreset(); };
-    addAndMakeVisible (prevButton);
-    nextButton.setLookAndFeel (&presetNavButtonLookAndFeel);
-    nextButton.onClick = [this] { showNextPreset(); };
-    addAndMakeVisible (nextButton);
-    saveButton.setLookAndFeel (&largeButtonLookAndFeel);
-    saveButton.onClick = [this] { askToSavePreset(); };
-    addAndMakeVisible (saveButton);
-    deleteButton.setLookAndFeel (&largeButtonLookAndFeel);
-    deleteButton.onClick = [this] { askToDeletePreset(); };
-    addAndMakeVisible (deleteButton);
-
-    compareAButton.setLookAndFeel (&abButtonLookAndFeel);
-    addAndMakeVisible (compareAButton);
-    compareBButton.setLookAndFeel (&abButtonLookAndFeel);
-    addAndMakeVisible (compareBButton);
-    audioProcessor.getStateInformation (stateA);
-    hasStateA = true;
-
-    for (auto* button : { &compareAButton, &compareBButton })
-        button->setColour (juce::TextButton::textColourOnId, activeSlotTextColour);
-
-    showActiveSlot();
-    compareAButton.onClick = [this] { switchToStateA(); };
-    compareBButton.onClick = [this] { switchToStateB(); };
-
-    undoButton.onClick = [this] { undo(); };
-    undoButton.setEnabled (false);
-    addAndMakeVisible (undoButton);
-    redoButton.onClick = [this] { redo(); };
-    redoButton.setEnabled (false);
-    addAndMakeVisible (redoButton);
-
-    for (auto& knob : knobSliders)
-    {
-        knob->onDragStart = [this] { knobDragStarted(); };
-        knob->onDragEnd = [this] { knobDragEnded(); };
-    }
-
-    logoButton.onClick = [this] { showAboutBox(); };
-    addAndMakeVisible (logoButton);
-    addAndMakeVisible (topBarMeter);
-
-    setUpSwitches();
-
-    oversamplingBox.addItemList (audioProcessor.oversamplingChoices, 1);
-    oversamplingBox.onChange = [this] { saveUndoState(); };
-    addAndMakeVisible (oversamplingBox);
-    oversamplingBox.setLookAndFeel (&presetLookAndFeel);
-
+    makeKnobs();
+    makeMeters();
+    makePresetBar();
+    makeCompareAndHistory();
+    makeLogoAndTopBarMeter();
+    makeSwitches();
+    makeOversamplingBox();
     bindControls();
-
-    appProperties.setStorageParameters (settingsOptions());
-
-    if (auto* sizeRules = getConstrainer())
-        sizeRules->setFixedAspectRatio ((double) designWidth / (double) designHeight);
-
-    updateSizeLimits();
-
-    // A size stored on a larger display is reduced to fit this one.
-    auto* settings = settingsFile();
-    const auto size = openingSizeFor (settings != nullptr ? settings->getDoubleValue (sizeRatioKey, defaultSizeRatio)
-                                                          : defaultSizeRatio,
-                                      largestFittingRatio (false));
-
-    setResizable (true, true);
-    setSize (size.x, size.y);
-
-    infoLabel.setFont (juce::Font (14.0f, juce::Font::plain));
-    infoLabel.setColour (juce::Label::textColourId, juce::Colour (0xB2FFFFFF));
-    infoLabel.setJustificationType (juce::Justification::centredLeft);
-    infoLabel.setInterceptsMouseClicks (false, false);
-    addAndMakeVisible (infoLabel);
-
-    tooltipButton.setClickingTogglesState (true);
-    tooltipButton.setToggleState (true, juce::dontSendNotification);
-    tooltipButton.setLookAndFeel (&infoButtonLookAndFeel);
-    tooltipButton.onClick = [this] { tooltipSwitchClicked(); };
-    addAndMakeVisible (tooltipButton);
-
-    addTooltipListeners();
-
-    if (settings != nullptr)
-    {
-        showTooltips = settings->getBoolValue (tooltipsEnabledKey, true);
-        tooltipButton.setToggleState (showTooltips, juce::dontSendNotification);
-    }
-
-    updateTooltip ({});
-
-    bypassButton.setColour (juce::TextButton::buttonColourId, juce::Colours::transparentBlack);
-    bypassButton.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
-    bypassButton.setLookAndFeel (&bypassButtonLookAndFeel);
-    bypassButton.onClick = [this] { toggleBypass(); };
-    addAndMakeVisible (bypassButton);
-    bypassButton.addMouseListener (tooltipListeners.add (std::make_unique<TooltipMouseListener> (*this, tooltipTexts[29])), false);
+    makeWindowSize();
+    makeInfoLine();
+    makeBypass();
+    attachHelpTexts();
 
     bypassOverlayShown = isPowerOff();
     startTimer (33);
@@ -338,44 +184,183 @@ QuorlinAudioProcessorEditor::~QuorlinAudioProcessorEditor()
 {
     cancelPendingUpdate();
 
-    for (auto& knob : knobSliders)
-        knob->setLookAndFeel (nullptr);
-
-    for (auto* control : std::initializer_list<juce::Component*> { &eqButton, &powerButton, &compButton, &oversamplingBox,
-                                                                  &typeAButton, &typeBButton, &typeCButton, &typeDButton,
-                                                                  &prevButton, &nextButton, &saveButton, &deleteButton,
-                                                                  &compareAButton, &compareBButton, &tooltipButton, &bypassButton })
-        control->setLookAndFeel (nullptr);
+    for (const auto& row : controls)
+        if (row.look != nullptr)
+            row.component.setLookAndFeel (nullptr);
 
     stopTimer();
 
     // The listeners go before their controls; no event may reach one that is gone.
-    for (auto* listener : tooltipListeners)
-        for (auto* child : getChildren())
-            child->removeMouseListener (listener);
+    for (const auto& row : controls)
+        if (row.helpText != nullptr)
+            for (auto* listener : tooltipListeners)
+                row.component.removeMouseListener (listener);
 }
 
 //==============================================================================
-void QuorlinAudioProcessorEditor::createKnobs()
+// The rows run in the order the help texts are attached: the controls of parameters first, the
+// knobs among them in the order of knobSliders, then the buttons, then the children without a
+// help text.
+std::vector<QuorlinAudioProcessorEditor::ControlRow> QuorlinAudioProcessorEditor::describeControls()
 {
-    for (const auto index : knobOrder)
-    {
-        auto& knob = knobSliders[(size_t) index];
-        knob = std::make_unique<juce::Slider> (knobNames[index]);
-        addAndMakeVisible (*knob);
-        knob->setSliderStyle (juce::Slider::RotaryVerticalDrag);
-        knob->setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
-    }
+    namespace Id = ParameterIds;
 
-    juce::LookAndFeel* const looks[] = { &customLookAndFeel, &customLookAndFeel2b, &customLookAndFeel2b, &customLookAndFeel,
-                                         &customLookAndFeel2b, &customLookAndFeel2b, &customLookAndFeel, &customLookAndFeel2,
-                                         &customLookAndFeel3, &customLookAndFeel4, &customLookAndFeel4 };
-
-    for (size_t i = 0; i < knobSliders.size(); ++i)
-        knobSliders[i]->setLookAndFeel (looks[i]);
+    return {
+        // child               parameter         design bounds           turn  look                         help text
+        { makeKnob ("Knob1"),  Id::drive,        { 373, 634, 100, 100 }, 13,   &customLookAndFeel,          "INPUT DRIVE: Controls input saturation level" },
+        { makeKnob ("Knob2"),  Id::threshold,    { 33, 440, 167, 167 },  14,   &customLookAndFeel2b,        "GAIN: Main gain control" },
+        { makeKnob ("knob3"),  Id::lowGain,      { 712, 427, 167, 167 }, 16,   &customLookAndFeel2b,        "LOW: Low frequency EQ band" },
+        { makeKnob ("Knob4"),  Id::lowCut,       { 790, 620, 100, 100 }, 15,   &customLookAndFeel,          "LOW CUT: High-pass filter frequency (Hz)" },
+        { makeKnob ("knob5"),  Id::midGain,      { 828, 269, 167, 167 }, 17,   &customLookAndFeel2b,        "MID: Mid frequency EQ band" },
+        { makeKnob ("knob6"),  Id::highGain,     { 901, 440, 167, 167 }, 18,   &customLookAndFeel2b,        "HIGH: High frequency EQ band" },
+        { makeKnob ("Knob7"),  Id::mix,          { 500, 647, 100, 100 }, 19,   &customLookAndFeel,          "MIX: Comp/EQ wet-dry mix (%)" },
+        { makeKnob ("Knob8"),  Id::output,       { 626, 634, 100, 100 }, 20,   &customLookAndFeel2,         "OUTPUT: Output level control" },
+        { makeKnob ("Knob9"),  Id::ratio,        { 211, 620, 100, 100 }, 21,   &customLookAndFeel3,         "RATIO: Compressor ratio" },
+        { makeKnob ("Knob10"), Id::attack,       { 108, 269, 167, 167 }, 22,   &customLookAndFeel4,         "ATTACK: Compressor attack time" },
+        { makeKnob ("Knob11"), Id::release,      { 223, 427, 167, 167 }, 23,   &customLookAndFeel4,         "RELEASE: Compressor release time" },
+        { powerButton,         Id::power,        { 68, 614, 96, 98 },    25,   nullptr,                     "POWER: Toggle plugin processing on/off" },
+        { compButton,          Id::compressor,   { 323, 328, 49, 52 },   26,   nullptr,                     "COMP: Toggle compressor section on/off" },
+        { eqButton,            Id::eq,           { 729, 328, 49, 52 },   24,   nullptr,                     "EQ: Toggle equalizer section on/off" },
+        { typeAButton,         Id::typeA,        { 387, 572, 100, 78 },  27,   nullptr,                     "TYPE A: Channel type A" },
+        { typeBButton,         Id::typeB,        { 462, 582, 100, 78 },  28,   nullptr,                     "TYPE B: Channel type B" },
+        { typeCButton,         Id::typeC,        { 539, 582, 100, 78 },  29,   nullptr,                     "TYPE C: Channel type C" },
+        { typeDButton,         Id::typeD,        { 613, 572, 100, 78 },  30,   nullptr,                     "TYPE D: Channel type D" },
+        { oversamplingBox,     Id::oversampling, { 945, 16, 64, 30 },    12,   &presetLookAndFeel,          "OVX: Oversampling multiplier (1x / 2x / 4x / 8x)" },
+        { undoButton,          nullptr,          { 183, 16, 30, 30 },    2,    nullptr,                     "UNDO: Revert last parameter change" },
+        { redoButton,          nullptr,          { 219, 16, 30, 30 },    3,    nullptr,                     "REDO: Restore last undone change" },
+        { heartButton,         nullptr,          { 293, 16, 30, 30 },    4,    nullptr,                     "FAVORITE: Toggle favorite for current preset" },
+        { prevButton,          nullptr,          { 597, 16, 27, 30 },    6,    &presetNavButtonLookAndFeel, "PREV: Load previous preset" },
+        { nextButton,          nullptr,          { 630, 16, 27, 30 },    7,    &presetNavButtonLookAndFeel, "NEXT: Load next preset" },
+        { saveButton,          nullptr,          { 701, 16, 27, 30 },    8,    &largeButtonLookAndFeel,     "SAVE: Save current settings as preset" },
+        { deleteButton,        nullptr,          { 734, 16, 27, 30 },    9,    &largeButtonLookAndFeel,     "DELETE: Delete current preset" },
+        { compareAButton,      nullptr,          { 805, 16, 27, 30 },    10,   &abButtonLookAndFeel,        "A/B COMPARE: Switch to state A" },
+        { compareBButton,      nullptr,          { 838, 16, 27, 30 },    11,   &abButtonLookAndFeel,        "A/B COMPARE: Switch to state B" },
+        { logoButton,          nullptr,          { 19, 16, 30, 30 },     0,    nullptr,                     "Click for About and Plugin Info" },
+        { bypassButton,        nullptr,          { 960, 805, 120, 28 },  35,   &bypassButtonLookAndFeel,    "BYPASS: Toggle plugin bypass on/off" },
+        { topBarMeter,         nullptr,          { 59, 16, 80, 30 },     1,    nullptr,                     nullptr },
+        { *presetSelector,     nullptr,          { 331, 16, 260, 30 },   5,    nullptr,                     nullptr },
+        { needleMeter,         nullptr,          { 425, 297, 250, 126 }, 31,   nullptr,                     nullptr },
+        { outputMeter,         nullptr,          { 495, 417, 110, 110 }, 32,   nullptr,                     nullptr },
+        { tooltipButton,       nullptr,          { 10, 807, 26, 26 },    33,   &infoButtonLookAndFeel,      nullptr },
+        { infoLabel,           nullptr,          { 42, 807, 900, 26 },   34,   nullptr,                     nullptr, true }
+    };
 }
 
-void QuorlinAudioProcessorEditor::setUpSwitches()
+juce::Slider& QuorlinAudioProcessorEditor::makeKnob (const char* name)
+{
+    const auto free = std::find (knobSliders.begin(), knobSliders.end(), nullptr);
+    jassert (free != knobSliders.end());
+
+    *free = std::make_unique<juce::Slider> (name);
+    return **free;
+}
+
+const QuorlinAudioProcessorEditor::ControlRow& QuorlinAudioProcessorEditor::rowOf (const juce::Component& component) const
+{
+    const auto row = std::find_if (controls.begin(), controls.end(), [&] (const ControlRow& r) { return &r.component == &component; });
+    jassert (row != controls.end());
+    return *row;
+}
+
+std::vector<const QuorlinAudioProcessorEditor::ControlRow*> QuorlinAudioProcessorEditor::controlsInLayoutOrder() const
+{
+    std::vector<const ControlRow*> rows;
+
+    for (const auto& row : controls)
+        rows.push_back (&row);
+
+    std::sort (rows.begin(), rows.end(), [] (const ControlRow* a, const ControlRow* b) { return a->layoutTurn < b->layoutTurn; });
+    return rows;
+}
+
+//==============================================================================
+// Made in the order they are laid out, which sets their order on the screen.
+void QuorlinAudioProcessorEditor::makeKnobs()
+{
+    for (const auto* row : controlsInLayoutOrder())
+    {
+        if (auto* knob = dynamic_cast<juce::Slider*> (&row->component))
+        {
+            addAndMakeVisible (*knob);
+            knob->setSliderStyle (juce::Slider::RotaryVerticalDrag);
+            knob->setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
+            knob->setLookAndFeel (row->look);
+            knob->onDragStart = [this] { knobDragStarted(); };
+            knob->onDragEnd = [this] { knobDragEnded(); };
+        }
+    }
+}
+
+void QuorlinAudioProcessorEditor::makeMeters()
+{
+    needleMeter.setFilmstrip (SharedPictures::get (BinaryData::needle_meter_png, BinaryData::needle_meter_pngSize), 129);
+    addAndMakeVisible (needleMeter);
+    addAndMakeVisible (outputMeter);
+}
+
+void QuorlinAudioProcessorEditor::makePresetBar()
+{
+    // These two draw the pointer over them, and the modal dialogs they open keep them from
+    // hearing it leave.
+    presetDialogs->onClosed = [this]
+    {
+        saveButton.repaint();
+        deleteButton.repaint();
+    };
+
+    addAndMakeVisible (*presetSelector);
+    presetSelector->selector.overlayParent = this;
+    presetSelector->onPresetChanged = [this] { updateHeartButton(); };
+
+    heartButton.onClick = [this] { toggleFavourite(); };
+    addAndMakeVisible (heartButton);
+
+    prevButton.onClick = [this] { showPreviousPreset(); };
+    nextButton.onClick = [this] { showNextPreset(); };
+    saveButton.onClick = [this] { askToSavePreset(); };
+    deleteButton.onClick = [this] { askToDeletePreset(); };
+
+    for (auto* button : { &prevButton, &nextButton, &saveButton, &deleteButton })
+    {
+        button->setLookAndFeel (rowOf (*button).look);
+        addAndMakeVisible (*button);
+    }
+}
+
+void QuorlinAudioProcessorEditor::makeCompareAndHistory()
+{
+    compareAButton.onClick = [this] { switchToStateA(); };
+    compareBButton.onClick = [this] { switchToStateB(); };
+
+    for (auto* button : { &compareAButton, &compareBButton })
+    {
+        button->setLookAndFeel (rowOf (*button).look);
+        addAndMakeVisible (*button);
+        button->setColour (juce::TextButton::textColourOnId, activeSlotTextColour);
+    }
+
+    audioProcessor.getStateInformation (stateA);
+    hasStateA = true;
+    showActiveSlot();
+
+    undoButton.onClick = [this] { undo(); };
+    redoButton.onClick = [this] { redo(); };
+
+    for (auto* button : std::initializer_list<IconButton*> { &undoButton, &redoButton })
+    {
+        button->setEnabled (false);
+        addAndMakeVisible (*button);
+    }
+}
+
+void QuorlinAudioProcessorEditor::makeLogoAndTopBarMeter()
+{
+    logoButton.onClick = [this] { showAboutBox(); };
+    addAndMakeVisible (logoButton);
+    addAndMakeVisible (topBarMeter);
+}
+
+void QuorlinAudioProcessorEditor::makeSwitches()
 {
     const auto sectionPicture = SharedPictures::get (BinaryData::section_button_png, BinaryData::section_button_pngSize);
 
@@ -395,7 +380,7 @@ void QuorlinAudioProcessorEditor::setUpSwitches()
 
     const auto typePicture = SharedPictures::get (BinaryData::type_button_png, BinaryData::type_button_pngSize);
 
-    for (auto* button : { &typeAButton, &typeBButton, &typeCButton, &typeDButton })
+    for (auto* button : typeSwitches())
     {
         button->picture = typePicture;
         button->setClickingTogglesState (true);
@@ -405,14 +390,24 @@ void QuorlinAudioProcessorEditor::setUpSwitches()
     }
 
     // A switch also reports its state when its toggle changes; only the change to down is a press.
-    for (auto* button : { &eqButton, &compButton, &powerButton, &typeAButton, &typeBButton, &typeCButton, &typeDButton })
-        button->onStateChange = [this, button, wasDown = false] () mutable
+    for (const auto& row : controls)
+    {
+        if (auto* button = dynamic_cast<Retrotogglebutton*> (&row.component))
         {
-            const auto isDown = button->getState() == juce::Button::buttonDown;
-            const auto pressed = isDown && ! wasDown;
-            wasDown = isDown;
-            switchStateChanged (*button, pressed);
-        };
+            button->onStateChange = [this, button, wasDown = false] () mutable
+            {
+                const auto isDown = button->getState() == juce::Button::buttonDown;
+                const auto pressed = isDown && ! wasDown;
+                wasDown = isDown;
+                switchStateChanged (*button, pressed);
+            };
+        }
+    }
+}
+
+std::array<Retrotogglebutton*, 4> QuorlinAudioProcessorEditor::typeSwitches()
+{
+    return { &typeAButton, &typeBButton, &typeCButton, &typeDButton };
 }
 
 // A switch's binding changes its parameter inside the click, and a switch that follows a change
@@ -426,43 +421,100 @@ void QuorlinAudioProcessorEditor::switchStateChanged (juce::Button& button, bool
         triggerAsyncUpdate();
 }
 
+void QuorlinAudioProcessorEditor::makeOversamplingBox()
+{
+    oversamplingBox.addItemList (audioProcessor.oversamplingChoices, 1);
+    oversamplingBox.onChange = [this] { saveUndoState(); };
+    addAndMakeVisible (oversamplingBox);
+    oversamplingBox.setLookAndFeel (rowOf (oversamplingBox).look);
+}
+
 void QuorlinAudioProcessorEditor::bindControls()
 {
     using APVTS = juce::AudioProcessorValueTreeState;
     auto& state = *audioProcessor.apvts;
 
     for (size_t i = 0; i < knobSliders.size(); ++i)
-        sliderAttachments[i] = std::make_unique<APVTS::SliderAttachment> (state, knobIds[i], *knobSliders[i]);
+        sliderAttachments[i] = std::make_unique<APVTS::SliderAttachment> (state, rowOf (*knobSliders[i]).parameterId, *knobSliders[i]);
 
-    eqAttachment = std::make_unique<APVTS::ButtonAttachment> (state, ParameterIds::eq, eqButton);
-    powerAttachment = std::make_unique<APVTS::ButtonAttachment> (state, ParameterIds::power, powerButton);
-    compAttachment = std::make_unique<APVTS::ButtonAttachment> (state, ParameterIds::compressor, compButton);
-    oversamplingAttachment = std::make_unique<ChoiceBoxAttachment> (*state.getParameter (ParameterIds::oversampling), oversamplingBox,
+    const auto bind = [&] (juce::Button& button) { return std::make_unique<APVTS::ButtonAttachment> (state, rowOf (button).parameterId, button); };
+    eqAttachment = bind (eqButton);
+    powerAttachment = bind (powerButton);
+    compAttachment = bind (compButton);
+    oversamplingAttachment = std::make_unique<ChoiceBoxAttachment> (*state.getParameter (rowOf (oversamplingBox).parameterId), oversamplingBox,
                                                                     [this] { beginUndoStepOfNewAction(); });
 
-    typeAttachments = std::make_unique<ChannelTypeAttachments> (state,
-                                                                std::array<const char*, 4> { ParameterIds::typeA, ParameterIds::typeB, ParameterIds::typeC, ParameterIds::typeD },
-                                                                std::array<juce::Button*, 4> { &typeAButton, &typeBButton, &typeCButton, &typeDButton });
+    const auto switches = typeSwitches();
+    std::array<juce::Button*, 4> types {};
+    std::array<const char*, 4> typeIds {};
+
+    for (size_t i = 0; i < switches.size(); ++i)
+    {
+        types[i] = switches[i];
+        typeIds[i] = rowOf (*switches[i]).parameterId;
+    }
+
+    typeAttachments = std::make_unique<ChannelTypeAttachments> (state, typeIds, types);
 }
 
-void QuorlinAudioProcessorEditor::addTooltipListeners()
+void QuorlinAudioProcessorEditor::makeWindowSize()
 {
-    std::vector<juce::Component*> controls;
+    appProperties.setStorageParameters (settingsOptions());
 
-    for (auto& knob : knobSliders)
-        controls.push_back (knob.get());
+    if (auto* sizeRules = getConstrainer())
+        sizeRules->setFixedAspectRatio ((double) designWidth / (double) designHeight);
 
-    for (auto* control : std::initializer_list<juce::Component*> { &powerButton, &compButton, &eqButton,
-                                                                  &typeAButton, &typeBButton, &typeCButton, &typeDButton,
-                                                                  &oversamplingBox, &undoButton, &redoButton, &heartButton,
-                                                                  &prevButton, &nextButton, &saveButton, &deleteButton,
-                                                                  &compareAButton, &compareBButton, &logoButton })
-        controls.push_back (control);
+    updateSizeLimits();
 
-    // The box's text is a child that takes the pointer, so the box's listener hears it too.
-    for (size_t i = 0; i < controls.size(); ++i)
-        controls[i]->addMouseListener (tooltipListeners.add (std::make_unique<TooltipMouseListener> (*this, tooltipTexts[i])),
-                                       controls[i] == &oversamplingBox);
+    // A size stored on a larger display is reduced to fit this one.
+    auto* settings = settingsFile();
+    const auto size = openingSizeFor (settings != nullptr ? settings->getDoubleValue (sizeRatioKey, defaultSizeRatio)
+                                                          : defaultSizeRatio,
+                                      largestFittingRatio (false));
+
+    setResizable (true, true);
+    setSize (size.x, size.y);
+}
+
+void QuorlinAudioProcessorEditor::makeInfoLine()
+{
+    infoLabel.setFont (juce::Font (14.0f, juce::Font::plain));
+    infoLabel.setColour (juce::Label::textColourId, juce::Colour (0xB2FFFFFF));
+    infoLabel.setJustificationType (juce::Justification::centredLeft);
+    infoLabel.setInterceptsMouseClicks (false, false);
+    addAndMakeVisible (infoLabel);
+
+    tooltipButton.setClickingTogglesState (true);
+    tooltipButton.setToggleState (true, juce::dontSendNotification);
+    tooltipButton.setLookAndFeel (rowOf (tooltipButton).look);
+    tooltipButton.onClick = [this] { tooltipSwitchClicked(); };
+    addAndMakeVisible (tooltipButton);
+
+    if (auto* settings = settingsFile())
+    {
+        showTooltips = settings->getBoolValue (tooltipsEnabledKey, true);
+        tooltipButton.setToggleState (showTooltips, juce::dontSendNotification);
+    }
+
+    updateTooltip ({});
+}
+
+void QuorlinAudioProcessorEditor::makeBypass()
+{
+    bypassButton.setColour (juce::TextButton::buttonColourId, juce::Colours::transparentBlack);
+    bypassButton.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
+    bypassButton.setLookAndFeel (rowOf (bypassButton).look);
+    bypassButton.onClick = [this] { toggleBypass(); };
+    addAndMakeVisible (bypassButton);
+}
+
+// The box's text is a child that takes the pointer, so the box's listener hears it too.
+void QuorlinAudioProcessorEditor::attachHelpTexts()
+{
+    for (const auto& row : controls)
+        if (row.helpText != nullptr)
+            row.component.addMouseListener (tooltipListeners.add (std::make_unique<TooltipMouseListener> (*this, row.helpText)),
+                                            &row.component == &oversamplingBox);
 }
 
 //==============================================================================
@@ -492,43 +544,6 @@ juce::PropertiesFile* QuorlinAudioProcessorEditor::settingsFile()
 }
 
 //==============================================================================
-std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> QuorlinAudioProcessorEditor::getDesignLayout()
-{
-    std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> layout {
-        { &logoButton,     { 19, 16, 30, 30 } },
-        { &topBarMeter,    { 59, 16, 80, 30 } },
-        { &undoButton,     { 183, 16, 30, 30 } },
-        { &redoButton,     { 219, 16, 30, 30 } },
-        { &heartButton,    { 293, 16, 30, 30 } },
-        { presetSelector.get(), { 331, 16, 260, 30 } },
-        { &prevButton,     { 597, 16, 27, 30 } },
-        { &nextButton,     { 630, 16, 27, 30 } },
-        { &saveButton,     { 701, 16, 27, 30 } },
-        { &deleteButton,   { 734, 16, 27, 30 } },
-        { &compareAButton, { 805, 16, 27, 30 } },
-        { &compareBButton, { 838, 16, 27, 30 } },
-        { &oversamplingBox, { 945, 16, 64, 30 } }
-    };
-
-    for (const auto index : knobOrder)
-        layout.push_back ({ knobSliders[(size_t) index].get(), knobRects[index] });
-
-    layout.insert (layout.end(), {
-        { &eqButton,      { 729, 328, 49, 52 } },
-        { &powerButton,   { 68, 614, 96, 98 } },
-        { &compButton,    { 323, 328, 49, 52 } },
-        { &typeAButton,   { 387, 572, 100, 78 } },
-        { &typeBButton,   { 462, 582, 100, 78 } },
-        { &typeCButton,   { 539, 582, 100, 78 } },
-        { &typeDButton,   { 613, 572, 100, 78 } },
-        { &needleMeter,   { 425, 297, 250, 126 } },
-        { &outputMeter,   { 495, 417, 110, 110 } },
-        { &tooltipButton, { 10, 807, 26, 26 } }
-    });
-
-    return layout;
-}
-
 void QuorlinAudioProcessorEditor::resized()
 {
     const auto r = (float) getWidth() / (float) designWidth;
@@ -538,18 +553,23 @@ void QuorlinAudioProcessorEditor::resized()
 
     const auto scale = juce::AffineTransform::scale (r);
 
-    for (const auto& [component, designRect] : getDesignLayout())
+    for (const auto* row : controlsInLayoutOrder())
     {
-        component->setBounds (designRect);
-        component->setTransform (scale);
+        const auto& design = row->designBounds;
+
+        if (row->placedInWindowPixels)
+        {
+            row->component.setBounds ((int) ((float) design.getX() * r), (int) ((float) design.getY() * r),
+                                      (int) ((float) design.getWidth() * r), (int) ((float) design.getHeight() * r));
+        }
+        else
+        {
+            row->component.setBounds (design);
+            row->component.setTransform (scale);
+        }
     }
 
-    infoLabel.setBounds ((int) (42.0f * r), (int) (807.0f * r), (int) (900.0f * r), (int) (26.0f * r));
     infoLabel.setFont (juce::Font (16.0f * r, juce::Font::plain));
-
-    bypassButton.setBounds (960, 805, 120, 28);
-    bypassButton.setTransform (scale);
-
     placeAboutBox();
 }
 
@@ -729,9 +749,7 @@ void QuorlinAudioProcessorEditor::mouseDown (const juce::MouseEvent&)
 
 void QuorlinAudioProcessorEditor::toggleBypass()
 {
-    finishUndoStep();
-    beginUndoStep();
-    saveUndoState();
+    beginActionOfItsOwn();
 
     if (auto* power = audioProcessor.apvts->getParameter (ParameterIds::power))
         power->setValueNotifyingHost (power->getValue() >= 0.5f ? 0.0f : 1.0f);
@@ -797,6 +815,13 @@ void QuorlinAudioProcessorEditor::beginUndoStep()
 {
     if (currentSnapshot.isEmpty())
         audioProcessor.getStateInformation (currentSnapshot);
+}
+
+void QuorlinAudioProcessorEditor::beginActionOfItsOwn()
+{
+    finishUndoStep();
+    beginUndoStep();
+    saveUndoState();
 }
 
 void QuorlinAudioProcessorEditor::beginUndoStepOfNewAction()
@@ -942,9 +967,7 @@ void QuorlinAudioProcessorEditor::showNextPreset()
 
 void QuorlinAudioProcessorEditor::stepThroughPresets (int step)
 {
-    finishUndoStep();
-    beginUndoStep();
-    saveUndoState();
+    beginActionOfItsOwn();
 
     const auto presets = presetSelector->getFlatPresetList();
 

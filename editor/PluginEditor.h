@@ -135,7 +135,7 @@ public:
 
     juce::ComboBox oversamplingBox;
 
-    /** The knobs of "knob1" to "knob11", in this order. */
+    /** The knobs of "knob1" to "knob11", in this order: the order of their rows. */
     std::array<std::unique_ptr<juce::Slider>, 11> knobSliders;
     std::array<std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment>, 11> sliderAttachments;
 
@@ -193,6 +193,12 @@ private:
     /** Starts the step of an action that ends an earlier one still waiting to be recorded. */
     void beginUndoStepOfNewAction();
 
+    /** Starts an action the editor carries out itself (stepping through the presets, the bypass
+        switch) as a step to be undone alone: ends the step under way, takes the state before the
+        action, and has the step recorded once the action's changes have been handled.
+    */
+    void beginActionOfItsOwn();
+
     void knobDragStarted();
     void knobDragEnded();
     void switchStateChanged (juce::Button&, bool pressed);
@@ -235,10 +241,21 @@ private:
     /** Rewrites the idle line when the sample rate or the oversampling choice it shows has changed. */
     void refreshIdleLine();
 
-    void createKnobs();
-    void setUpSwitches();
+    void makeKnobs();
+    void makeMeters();
+    void makePresetBar();
+    void makeCompareAndHistory();
+    void makeLogoAndTopBarMeter();
+    void makeSwitches();
+    void makeOversamplingBox();
     void bindControls();
-    void addTooltipListeners();
+    void makeWindowSize();
+    void makeInfoLine();
+    void makeBypass();
+    void attachHelpTexts();
+
+    /** The channel-type switches, A to D. */
+    std::array<Retrotogglebutton*, 4> typeSwitches();
 
     /** The framework's settings file, or nullptr when it has none. */
     juce::PropertiesFile* settingsFile();
@@ -259,7 +276,39 @@ private:
     static std::shared_ptr<SharedPictures> startPictures();
     static void prepareStretchedArtwork();
 
-    std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> getDesignLayout();
+    /** A child the editor lays out: the parameter it is bound to, where it sits in the design
+        space, the look it is drawn with and the help text the info line shows for it.
+    */
+    struct ControlRow
+    {
+        juce::Component& component;
+
+        /** nullptr for a child bound to no parameter. */
+        const char* parameterId;
+
+        juce::Rectangle<int> designBounds;
+
+        /** Its turn when the children are laid out, which is also the knobs' turn to be made. */
+        int layoutTurn;
+
+        /** nullptr for the framework's own. */
+        juce::LookAndFeel* look;
+
+        /** nullptr for a child without one. */
+        const char* helpText;
+
+        /** The info line is placed in window pixels; every other child is scaled as a whole. */
+        bool placedInWindowPixels = false;
+    };
+
+    /** Makes the knobs and lists every child's row, in the order the help texts are attached. */
+    std::vector<ControlRow> describeControls();
+
+    /** Makes the next knob of knobSliders, named as the hosts' accessibility and the tests see it. */
+    juce::Slider& makeKnob (const char* name);
+
+    const ControlRow& rowOf (const juce::Component&) const;
+    std::vector<const ControlRow*> controlsInLayoutOrder() const;
 
     /** The artwork stretched to the size it was last drawn at, in screen pixels; shared with
         the editors that open later at that size.
@@ -273,6 +322,9 @@ private:
 
     /** Knob drags begun and not yet ended. */
     int gesturesUnderWay = 0;
+
+    /** One row per child laid out; set-up, layout and teardown all go by it. */
+    const std::vector<ControlRow> controls;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorlinAudioProcessorEditor)
 };
