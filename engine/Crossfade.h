@@ -43,7 +43,6 @@ public:
     }
 
     bool isMoving() const noexcept                  { return position != target; }
-    bool isFullyOn() const noexcept                 { return position == length && target == length; }
     bool isFullyOff() const noexcept                { return position == 0 && target == 0; }
 
     /** Writes the weight of the "on" path for each of the next samples, and moves on by as many. */

@@ -33,7 +33,6 @@ public:
     }
 
     float getTargetValue() const noexcept                    { return target; }
-    float getCurrentValue() const noexcept                   { return current; }
     bool isSmoothing() const noexcept                        { return current != target || first != target; }
 
     float getNextValue() noexcept

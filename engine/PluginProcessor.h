@@ -134,7 +134,7 @@ private:
     void updateDrive();
     void updateCompressorSettings();
     void pushCompressorSettings (BrassockCompEngine::Compressor::Fet<float>& fet, bool followGlides);
-    void applyDrive (juce::AudioBuffer<float>& buffer, bool compensation) noexcept;
+    bool fillDriveCurves (int numSamples) noexcept;
     void runLowCut (juce::AudioBuffer<float>& buffer, int numChannels, const float* eqWeights) noexcept;
     void runCompressorPath (juce::AudioBuffer<float>& buffer, int numChannels);
 
@@ -178,7 +178,6 @@ private:
     juce::AudioBuffer<float> changeCurves, bypassInput, outgoingWet, outgoingDry;
     int preparedBlockSize = 0;
     bool takeSwitchesAtOnce = true, takeSettingsAtOnce = true;
-    bool driveGlideInBlock = false;
     bool compressorRateChanged = false;
 
     std::atomic<float>* typeAPower = nullptr;

@@ -84,8 +84,17 @@ namespace
         return std::pow (10.0, ((double) gainReductionDb - 0.2) / 20.0);
     }
 
-    void processWithGain (juce::dsp::Gain<float>& gain, juce::AudioBuffer<float>& buffer) noexcept
+    /** Applies a gain, or instead one value per sample while a glide drives it. */
+    void processWithGain (juce::dsp::Gain<float>& gain, juce::AudioBuffer<float>& buffer, const float* gliding = nullptr) noexcept
     {
+        if (gliding != nullptr)
+        {
+            for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+                juce::FloatVectorOperations::multiply (buffer.getWritePointer (ch), gliding, buffer.getNumSamples());
+
+            return;
+        }
+
         juce::dsp::AudioBlock<float> block (buffer);
         gain.process (juce::dsp::ProcessContextReplacing<float> (block));
     }
@@ -381,7 +390,9 @@ void QuorlinAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, bool
 
     sanitiseInput (buffer);
 
-    applyDrive (buffer, false);
+    const auto driveGliding = fillDriveCurves (numSamples);
+
+    processWithGain (driveGain, buffer, driveGliding ? changeCurve (driveGainValue) : nullptr);
     processTapeStage (buffer);
 
     {
@@ -389,7 +400,7 @@ void QuorlinAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, bool
         tapeProcessor.subsonicHighPass.process (juce::dsp::ProcessContextReplacing<float> (block));
     }
 
-    applyDrive (buffer, true);
+    processWithGain (driveCompensation, buffer, driveGliding ? changeCurve (driveCompensationValue) : nullptr);
 
     dryBuffer.makeCopyOf (buffer, true);
 
@@ -557,47 +568,30 @@ void QuorlinAudioProcessor::updateDrive()
     driveCompensation.setGainLinear (juce::Decibels::decibelsToGain (0.0f - drive));
 }
 
-void QuorlinAudioProcessor::applyDrive (juce::AudioBuffer<float>& buffer, bool compensation) noexcept
+bool QuorlinAudioProcessor::fillDriveCurves (int numSamples) noexcept
 {
-    const auto numSamples = buffer.getNumSamples();
+    if (! driveGlide.isSmoothing())
+        return false;
 
-    if (! compensation && driveGlide.isSmoothing())
+    auto* gains = changeCurve (driveGainValue);
+    auto* compensations = changeCurve (driveCompensationValue);
+
+    for (int i = 0; i < numSamples; ++i)
     {
-        auto* gains = changeCurve (driveGainValue);
-        auto* compensations = changeCurve (driveCompensationValue);
-
-        for (int i = 0; i < numSamples; ++i)
-        {
-            gains[i] = std::pow (10.0f, driveGlide.getNextValue() / 20.0f);
-            compensations[i] = 1.0f / gains[i];
-        }
-
-        // The gains take over exactly where the glide ends.
-        if (! driveGlide.isSmoothing())
-        {
-            driveGain.setGainLinear (juce::Decibels::decibelsToGain (driveGlide.getTargetValue()));
-            driveCompensation.setGainLinear (juce::Decibels::decibelsToGain (0.0f - driveGlide.getTargetValue()));
-            driveGain.reset();
-            driveCompensation.reset();
-        }
-
-        driveGlideInBlock = true;
+        gains[i] = std::pow (10.0f, driveGlide.getNextValue() / 20.0f);
+        compensations[i] = 1.0f / gains[i];
     }
 
-    if (driveGlideInBlock)
+    // The gains take over exactly where the glide ends.
+    if (! driveGlide.isSmoothing())
     {
-        const auto* gains = changeCurve (compensation ? driveCompensationValue : driveGainValue);
-
-        for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
-            juce::FloatVectorOperations::multiply (buffer.getWritePointer (ch), gains, numSamples);
-
-        if (compensation)
-            driveGlideInBlock = false;
-
-        return;
+        driveGain.setGainLinear (juce::Decibels::decibelsToGain (driveGlide.getTargetValue()));
+        driveCompensation.setGainLinear (juce::Decibels::decibelsToGain (0.0f - driveGlide.getTargetValue()));
+        driveGain.reset();
+        driveCompensation.reset();
     }
 
-    processWithGain (compensation ? driveCompensation : driveGain, buffer);
+    return true;
 }
 
 void QuorlinAudioProcessor::updateCompressorSettings()

@@ -42,9 +42,6 @@ public:
     */
     void changeOversamplingIndex (int index) noexcept;
 
-    /** Whether a crossfade between two oversampling choices is under way. */
-    bool isChangingOversampling() const noexcept   { return oversamplingFade.isMoving(); }
-
     /** Ends a crossfade between two oversampling choices at once, dropping the old one. */
     void finishOversamplingChange() noexcept       { oversamplingFade.snapTo (true); }
 

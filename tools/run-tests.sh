@@ -22,8 +22,13 @@ start_server() {
     mkfifo "$fifo"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     servers+=("$!")
-    read -r display <"$fifo"
+    read -r display <"$fifo" || true
     rm -f "$fifo"
+
+    if [ -z "$display" ]; then
+        echo "Xvfb did not start" >&2
+        exit 1
+    fi
 }
 
 ids=()
