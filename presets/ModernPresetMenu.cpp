@@ -121,6 +121,8 @@ void ModernPresetMenu::showSubMenu (int categoryIndex)
     expandedIndex = categoryIndex;
 
     const auto& category = categories[(size_t) categoryIndex];
+    const auto favourites = favoritesManager != nullptr ? favoritesManager->areFavorites (category.presetFiles)
+                                                        : std::vector<bool> (category.presetFiles.size(), false);
     std::vector<PresetSubMenu::MenuItem> rows;
 
     for (auto j = 0; j < category.presetNames.size(); ++j)
@@ -133,7 +135,7 @@ void ModernPresetMenu::showSubMenu (int categoryIndex)
         if ((size_t) j < category.presetFiles.size())
         {
             row.file = category.presetFiles[(size_t) j];
-            row.isFavourite = isFavourite (row.file);
+            row.isFavourite = favourites[(size_t) j];
         }
 
         rows.push_back (row);
@@ -152,11 +154,6 @@ void ModernPresetMenu::showSubMenu (int categoryIndex)
                                          if (safeThis != nullptr && safeThis->isVisible() && safeThis->expandedIndex == categoryIndex)
                                              safeThis->positionSubMenu (categoryIndex);
                                      });
-}
-
-bool ModernPresetMenu::isFavourite (const juce::File& file) const
-{
-    return favoritesManager != nullptr && favoritesManager->isFavorite (file);
 }
 
 void ModernPresetMenu::positionSubMenu (int categoryIndex)

@@ -76,7 +76,6 @@ private:
     bool rowKeyPressed (const juce::KeyPress&) override;
 
     bool hasPresets (int row) const;
-    bool isFavourite (const juce::File&) const;
     void requestClose();
     void paintHeader (juce::Graphics&);
     void paintRow (juce::Graphics&, int row, int listWidth);

@@ -1,12 +1,9 @@
 #include "ModernPresetSelectorWrapper.h"
 
 #include "PresetBox.h"
-#include "PresetListing.h"
 #include "PresetNames.h"
 
 #include <algorithm>
-#include <string>
-#include <unordered_map>
 #include <utility>
 
 namespace
@@ -26,6 +23,15 @@ namespace
         }
 
         return {};
+    }
+
+    /** A path that juce::File::getChildFile appends as it stands: none of its parts is empty, "."
+        or "..", and it starts from neither the root nor the home folder.
+    */
+    bool isPlainRelativePath (const juce::String& path)
+    {
+        return path.isNotEmpty() && ! path.startsWithChar ('/') && ! path.startsWithChar ('~') && ! path.startsWithChar ('.')
+            && ! path.endsWithChar ('/') && ! path.contains ("//") && ! path.contains ("/.");
     }
 
     /** A top-level preset or one of a first-level folder: the depths the browser shows. */
@@ -112,113 +118,90 @@ void ModernPresetSelectorWrapper::collectAllPresets (const juce::File& folder, c
 
 std::vector<juce::File> ModernPresetSelectorWrapper::getFlatPresetList()
 {
-    std::vector<juce::File> presets;
-    collectAllPresets (presetManager->presetFolder, presetManager->presetExtension, presets);
-    return presets;
+    return listings->listingOf (presetManager->presetFolder, presetManager->presetExtension)->flatList;
 }
 
 void ModernPresetSelectorWrapper::scanPresetDirectory (const juce::File& folder, const juce::String& extension,
                                                        std::vector<CategoryItem>& categories,
                                                        int& presetCount, int& currentIndex, const juce::String& currentName)
 {
-    std::vector<juce::File> flatList;
-    currentIndex = listFolder (folder, extension, flatList, categories, currentName);
-    presetCount = (int) flatList.size();
+    const auto listing = listings->listingOf (folder, extension);
+    auto favourites = favouritesCategory (*listing, folder);
+
+    currentIndex = currentIndexIn (*listing, folder, &favourites, currentName);
+    presetCount = (int) listing->flatList.size();
+
+    if (! favourites.presetNames.isEmpty())
+        categories.push_back (std::move (favourites));
+
+    categories.insert (categories.end(), listing->categories.begin(), listing->categories.end());
 }
 
-int ModernPresetSelectorWrapper::listFolder (const juce::File& folder, const juce::String& extension, std::vector<juce::File>& flatList,
-                                             std::vector<CategoryItem>& categories, const juce::String& currentName)
+CategoryItem ModernPresetSelectorWrapper::favouritesCategory (const PresetFolderListing::Listing& listing, const juce::File& folder) const
 {
-    // One reading of the folder gives both: the categories are the flat list's presets of the
-    // top level and of the first-level folders, in its order, which is theirs.
-    collectAllPresets (folder, extension, flatList);
+    CategoryItem category;
+    category.name = "Favorites";
 
-    const auto add = [] (CategoryItem& category, const juce::File& file, int flatIndex)
+    const auto* favourites = presetManager->favoritesManager.get();
+
+    if (favourites == nullptr)
+        return category;
+
+    // The listing has just been found unchanged, so what it holds exists. Most entries are plain
+    // paths inside the folder and are looked up as they stand; only the others need the file's
+    // own path worked out.
+    const auto inThisFolder = favourites->presetFolder == folder;
+
+    for (const auto& entry : favourites->favorites)
     {
-        category.presetNames.add (file.getFileNameWithoutExtension());
-        category.presetIndices.push_back (flatIndex);
-        category.presetFiles.push_back (file);
-    };
-
-    if (const auto* favourites = presetManager->favoritesManager.get(); favourites != nullptr && ! favourites->favorites.isEmpty())
-    {
-        std::unordered_map<std::string, int> flatIndexOf;
-
-        for (auto i = 0; i < (int) flatList.size(); ++i)
-            flatIndexOf.emplace (flatList[(size_t) i].getFullPathName().toStdString(), i);
-
-        CategoryItem category;
-        category.name = "Favorites";
-
-        for (const auto& entry : favourites->favorites)
-            if (const auto file = favourites->presetFolder.getChildFile (entry); file.existsAsFile() && isShownDepth (file, folder))
-                if (const auto found = flatIndexOf.find (file.getFullPathName().toStdString()); found != flatIndexOf.end())
-                    add (category, file, found->second);
-
-        if (! category.presetNames.isEmpty())
-            categories.push_back (std::move (category));
+        if (inThisFolder && isPlainRelativePath (entry))
+        {
+            if (const auto flatIndex = listing.indexOfRelativePath (entry); flatIndex >= 0 && entry.indexOfChar ('/') == entry.lastIndexOfChar ('/'))
+                PresetFolderListing::addTo (category, listing.flatList[(size_t) flatIndex], flatIndex);
+        }
+        else if (const auto file = favourites->presetFolder.getChildFile (entry); isShownDepth (file, folder))
+        {
+            if (const auto flatIndex = listing.indexOf (file); flatIndex >= 0)
+                PresetFolderListing::addTo (category, file, flatIndex);
+        }
     }
 
-    // Only the first "User" folder is a category; deeper presets are in none.
-    const auto userCategory = PresetListing::firstUserFolder (folder);
-    juce::File openFolder;
-    auto shown = false;
+    return category;
+}
 
-    for (auto i = 0; i < (int) flatList.size(); ++i)
-    {
-        const auto& file = flatList[(size_t) i];
-        const auto parent = file.getParentDirectory();
-
-        if (parent == folder)
-        {
-            CategoryItem category;
-            category.name = file.getFileNameWithoutExtension();
-            add (category, file, i);
-            categories.push_back (std::move (category));
-            continue;
-        }
-
-        if (parent.getParentDirectory() != folder)
-            continue;
-
-        if (parent != openFolder)
-        {
-            openFolder = parent;
-            shown = ! PresetListing::isUserFolder (parent) || parent == userCategory;
-
-            if (shown)
-            {
-                CategoryItem category;
-                category.name = parent.getFileNameWithoutExtension();
-                categories.push_back (std::move (category));
-            }
-        }
-
-        if (shown)
-            add (categories.back(), file, i);
-    }
-
+int ModernPresetSelectorWrapper::currentIndexIn (const PresetFolderListing::Listing& listing, const juce::File& folder,
+                                                 const CategoryItem* favourites, const juce::String& currentName) const
+{
     // Names repeat across folders; the current preset is one file.
     const auto name = currentName.trimCharactersAtEnd ("*");
 
     if (name.isEmpty())
         return -1;
 
-    const auto source = presetManager->sourceFileOf (name);
+    if (const auto source = presetManager->sourceFileOf (name); source != juce::File())
+        if (const auto flatIndex = listing.indexOf (source); flatIndex >= 0)
+            return flatIndex;
 
-    if (const auto found = std::find (flatList.begin(), flatList.end(), source); source != juce::File() && found != flatList.end())
-        return (int) std::distance (flatList.begin(), found);
-
-    auto marked = -1;
-
-    for (const auto& category : categories)
-        for (auto i = 0; i < category.presetNames.size(); ++i)
+    // The browser marks the last of the name in category order, "Favorites" first.
+    const auto lastIn = [&name] (const CategoryItem& category)
+    {
+        for (auto i = category.presetNames.size(); --i >= 0;)
             if (category.presetNames[i] == name)
-                marked = category.presetIndices[(size_t) i];
+                return category.presetIndices[(size_t) i];
 
-    if (marked >= 0)
+        return -1;
+    };
+
+    for (auto category = listing.categories.rbegin(); category != listing.categories.rend(); ++category)
+        if (const auto marked = lastIn (*category); marked >= 0)
+            return marked;
+
+    // Only a preset that no category shows, in a second "User" folder, can be marked there
+    // alone; the favourites are looked up only then.
+    if (const auto marked = lastIn (favourites != nullptr ? *favourites : favouritesCategory (listing, folder)); marked >= 0)
         return marked;
 
+    const auto& flatList = listing.flatList;
     const auto first = std::find_if (flatList.begin(), flatList.end(), [&name] (const juce::File& file)
     {
         return file.getFileNameWithoutExtension() == name;
@@ -229,17 +212,16 @@ int ModernPresetSelectorWrapper::listFolder (const juce::File& folder, const juc
 
 int ModernPresetSelectorWrapper::getCurrentPresetIndex()
 {
-    std::vector<juce::File> flatList;
-    std::vector<CategoryItem> categories;
-    return listFolder (presetManager->presetFolder, presetManager->presetExtension, flatList, categories, getCurrentName());
+    const auto& folder = presetManager->presetFolder;
+    return currentIndexIn (*listings->listingOf (folder, presetManager->presetExtension), folder, nullptr, getCurrentName());
 }
 
 juce::File ModernPresetSelectorWrapper::getCurrentPresetFile()
 {
-    std::vector<juce::File> flatList;
-    std::vector<CategoryItem> categories;
-    const auto index = listFolder (presetManager->presetFolder, presetManager->presetExtension, flatList, categories, getCurrentName());
-    return index >= 0 ? flatList[(size_t) index] : juce::File();
+    const auto& folder = presetManager->presetFolder;
+    const auto listing = listings->listingOf (folder, presetManager->presetExtension);
+    const auto index = currentIndexIn (*listing, folder, nullptr, getCurrentName());
+    return index >= 0 ? listing->flatList[(size_t) index] : juce::File();
 }
 
 juce::File ModernPresetSelectorWrapper::findPresetFile (const juce::File& folder, const juce::String& name, const juce::String& extension)

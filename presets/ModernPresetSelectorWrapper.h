@@ -2,6 +2,7 @@
 
 #include "ModernPresetMenu.h"
 #include "ModernPresetSelector.h"
+#include "PresetFolderListing.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -85,14 +86,21 @@ public:
     juce::String lastShownName;
 
 private:
+    juce::SharedResourcePointer<PresetFolderListing> listings;
+
     void pickPreset (int flatIndex);
     void heartClicked (FavoritesManager&, const juce::File& presetFile);
 
-    /** Fills the flat list and the categories of the folder; returns the flat index of the
-        current preset's file for that name (its shown form), or -1.
+    /** The "Favorites" category of the listing: the favourites that it lists at the depths the
+        browser shows, in the favourites' order; empty when there is none.
     */
-    int listFolder (const juce::File& folder, const juce::String& extension, std::vector<juce::File>& flatList,
-                    std::vector<ModernPresetMenu::CategoryItem>& categories, const juce::String& currentName);
+    ModernPresetMenu::CategoryItem favouritesCategory (const PresetFolderListing::Listing&, const juce::File& folder) const;
+
+    /** The flat index of the current preset's file for that name (its shown form), or -1. The
+        favourites category is built when it is needed and not given.
+    */
+    int currentIndexIn (const PresetFolderListing::Listing&, const juce::File& folder,
+                        const ModernPresetMenu::CategoryItem* favourites, const juce::String& currentName) const;
 
     /** The file of a flat index among the categories the browser shows, or an empty file. */
     juce::File fileShownFor (int flatIndex) const;

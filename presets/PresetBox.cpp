@@ -3,10 +3,14 @@
 #include "engine/PluginProcessor.h"
 #include "engine/StateValidation.h"
 #include "engine/XmlPreParseCheck.h"
+#include "PresetFolderListing.h"
+#include "RegularFiles.h"
+#include "StringHash.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <cstring>
+#include <unordered_set>
 
 namespace
 {
@@ -74,15 +78,16 @@ namespace
     // A preset is a few kilobytes.
     constexpr juce::int64 largestPresetFile = 1 << 20;
 
-    /** The file's text, or nothing when its bytes are not UTF-8 (or UTF-16 with a byte-order
-        mark). The framework would read such bytes one character per byte instead, and the preset
-        would load with its names changed.
-    */
-    juce::String presetTextOf (const juce::File& file)
-    {
-        juce::MemoryBlock bytes;
+    // Two million favourites or so; anything larger is no list of them.
+    constexpr juce::int64 largestFavoritesFile = 64 << 20;
 
-        if (! file.loadFileAsData (bytes) || bytes.isEmpty())
+    /** The text of a preset file's bytes, or nothing when they are not UTF-8 (or UTF-16 with a
+        byte-order mark). The framework would read such bytes one character per byte instead, and
+        the preset would load with its names changed.
+    */
+    juce::String presetTextOf (const juce::MemoryBlock& bytes)
+    {
+        if (bytes.isEmpty())
             return {};
 
         const auto* data = static_cast<const char*> (bytes.getData());
@@ -180,26 +185,36 @@ FavoritesManager::FavoritesManager (const juce::File& folder)
     loadFavorites();
 }
 
-void FavoritesManager::loadFavorites()
+bool FavoritesManager::loadFavorites()
 {
     favorites.clear();
 
-    if (! favoritesFile.existsAsFile())
-        return;
+    const auto kind = RegularFiles::kindOf (favoritesFile);
+
+    if (kind == RegularFiles::Kind::missing || kind == RegularFiles::Kind::folder)
+        return true;
+
+    const auto bytes = RegularFiles::read (favoritesFile, largestFavoritesFile);
+
+    if (! bytes.has_value())
+        return false;
 
     juce::StringArray lines;
-    lines.addLines (favoritesFile.loadFileAsString());
+    lines.addLines (juce::String::createStringFromData (bytes->getData(), (int) bytes->getSize()));
 
     for (const auto& line : lines)
         if (const auto entry = line.trim(); entry.isNotEmpty())
             favorites.add (entry);
+
+    return true;
 }
 
 void FavoritesManager::toggleFavorite (const juce::File& presetFile)
 {
     // Another instance may have rewritten the file since this one read it; starting from the
-    // file keeps its changes.
-    loadFavorites();
+    // file keeps its changes. A file that cannot be read as a list is left as it is.
+    if (! loadFavorites())
+        return;
 
     const auto key = presetFile.getRelativePathFrom (presetFolder);
 
@@ -216,13 +231,22 @@ bool FavoritesManager::isFavorite (const juce::File& presetFile) const
     return presetFile != juce::File() && favorites.contains (presetFile.getRelativePathFrom (presetFolder));
 }
 
+std::vector<bool> FavoritesManager::areFavorites (const std::vector<juce::File>& presetFiles) const
+{
+    const std::unordered_set<juce::String, StringHash> entries (favorites.begin(), favorites.end());
+    std::vector<bool> result;
+    result.reserve (presetFiles.size());
+
+    for (const auto& file : presetFiles)
+        result.push_back (file != juce::File() && entries.count (file.getRelativePathFrom (presetFolder)) > 0);
+
+    return result;
+}
+
 void FavoritesManager::saveFavorites()
 {
-    juce::String text;
-
-    for (const auto& entry : favorites)
-        text << entry << "\n";
-
+    // Joined in one go: appending entry by entry copies the text so far each time.
+    const auto text = favorites.isEmpty() ? juce::String() : favorites.joinIntoString ("\n") + "\n";
     replaceFileWithText (favoritesFile, text);
 }
 
@@ -260,6 +284,8 @@ ProcessorPresetManager::ProcessorPresetManager (QuorlinAudioProcessor& processor
     sourceFile = defaultPreset;
     sourceName = "Default";
 }
+
+ProcessorPresetManager::~ProcessorPresetManager() = default;
 
 juce::File ProcessorPresetManager::defaultPresetFolder()
 {
@@ -337,28 +363,20 @@ void ProcessorPresetManager::loadPreset (juce::File file)
 
 void ProcessorPresetManager::readPreset (const juce::File& file)
 {
-    // Anything far larger than a preset is none, and would only keep the message thread busy.
-    if (file.getSize() > largestPresetFile)
+    // Anything far larger than a preset is none, and would only keep the message thread busy;
+    // what is no regular file could block the read or never end it.
+    const auto bytes = RegularFiles::read (file, largestPresetFile);
+
+    if (! bytes.has_value())
         return;
 
     // Every load that takes replaces the state tree.
     const auto stateBefore = apvts->state;
 
-    if (const auto preset = treeFromText (presetTextOf (file)); preset.isValid())
-    {
+    if (const auto preset = treeFromText (presetTextOf (*bytes)); preset.isValid())
         processor->loadTree (stateFromPreset (preset));
-    }
     else
-    {
-        juce::FileInputStream stream (file);
-
-        if (! stream.openedOk())
-            return;
-
-        juce::MemoryBlock block;
-        stream.readIntoMemoryBlock (block);
-        processor->setStateInformation (block.getData(), (int) block.getSize());
-    }
+        processor->setStateInformation (bytes->getData(), (int) bytes->getSize());
 
     if (apvts->state != stateBefore)
     {

@@ -4,7 +4,9 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
+class PresetFolderListing;
 class QuorlinAudioProcessor;
 
 /** Asks the user for a preset file. The manager goes through this so that tests can answer for
@@ -55,10 +57,15 @@ public:
     /** Reads the favourites file of the folder. */
     explicit FavoritesManager (const juce::File& presetFolder);
 
-    /** Replaces favorites with the trimmed, non-empty lines of the favourites file. */
-    void loadFavorites();
+    /** Replaces favorites with the trimmed, non-empty lines of the favourites file. False when
+        the file is there but cannot be read as a list (no regular file, or far too large): the
+        list is then empty.
+    */
+    bool loadFavorites();
 
-    /** Adds the preset to the favourites, or removes every entry of it, and rewrites the file. */
+    /** Adds the preset to the favourites, or removes every entry of it, and rewrites the file.
+        A file that cannot be read as a list is neither changed nor replaced.
+    */
     void toggleFavorite (const juce::File& presetFile);
 
     /** Rewrites the favourites file from favorites, one entry per line. */
@@ -66,6 +73,9 @@ public:
 
     /** Whether the list, as last read, holds the preset. */
     bool isFavorite (const juce::File& presetFile) const;
+
+    /** isFavorite for each file, in one pass over the list. */
+    std::vector<bool> areFavorites (const std::vector<juce::File>& presetFiles) const;
 
     juce::File presetFolder;
     juce::File favoritesFile;
@@ -92,6 +102,8 @@ public:
                             const juce::File& presetFolder,
                             const juce::String& presetExtension,
                             std::unique_ptr<PresetFileChooser> fileChooser = std::make_unique<NativePresetFileChooser>());
+
+    ~ProcessorPresetManager();
 
     /** Writes the current state as a preset named after the file. An empty file asks for one
         first and saves once the user has chosen it; a cancel changes nothing. When the file cannot
@@ -146,6 +158,11 @@ private:
     void readPreset (const juce::File& file);
 
     std::unique_ptr<PresetFileChooser> fileChooser;
+
+    // What was listed of the preset folder is kept while an instance lives, so that an editor
+    // opened again finds it.
+    juce::SharedResourcePointer<PresetFolderListing> keptListings;
+
     juce::File sourceFile;
     juce::String sourceName;
 

@@ -1,9 +1,12 @@
 #include "PresetListing.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
 #include <dirent.h>
@@ -11,21 +14,43 @@
 
 namespace
 {
-    /** A folder's preset files and sub-folders, each sorted by name. */
-    struct FolderContents
+    using StampedPath = PresetListing::StampedPath;
+
+    enum class EntryKind
     {
-        std::vector<juce::File> presets, subFolders;
+        folder,
+        regularFile,
+        other
     };
 
-    /** Orders names by their upper-case forms, then by their characters' codes: UTF-8 bytes
-        compare as the characters' codes do.
-    */
-    std::string sortKeyOf (const juce::String& name)
+    PresetListing::Stamp stampOf (const struct stat& info)
     {
-        return name.toUpperCase().toStdString() + '\0' + name.toStdString();
+        PresetListing::Stamp stamp;
+        stamp.exists = true;
+        stamp.device = (juce::uint64) info.st_dev;
+        stamp.inode = (juce::uint64) info.st_ino;
+        stamp.mode = (juce::uint32) info.st_mode;
+        stamp.modifiedSeconds = (juce::int64) info.st_mtim.tv_sec;
+        stamp.modifiedNanoseconds = (juce::int64) info.st_mtim.tv_nsec;
+        stamp.changedSeconds = (juce::int64) info.st_ctim.tv_sec;
+        stamp.changedNanoseconds = (juce::int64) info.st_ctim.tv_nsec;
+        return stamp;
     }
 
-    FolderContents readFolder (const juce::File& folder, const juce::String& extension)
+    EntryKind kindOf (const struct stat& info)
+    {
+        if (S_ISDIR (info.st_mode))
+            return EntryKind::folder;
+
+        return S_ISREG (info.st_mode) ? EntryKind::regularFile : EntryKind::other;
+    }
+
+    /** Calls visit with each entry of the folder and its kind (links followed), in the order in
+        which the file system lists them.
+    */
+    void forEachEntry (const juce::File& folder,
+                       std::vector<StampedPath>* readFrom,
+                       const std::function<void (const juce::String& name, const juce::File& child, EntryKind)>& visit)
     {
         struct Closer
         {
@@ -35,9 +60,7 @@ namespace
         const std::unique_ptr<DIR, Closer> directory (opendir (folder.getFullPathName().toRawUTF8()));
 
         if (directory == nullptr)
-            return {};
-
-        std::vector<std::pair<std::string, juce::File>> presets, subFolders;
+            return;
 
         while (const auto* entry = readdir (directory.get()))
         {
@@ -47,129 +70,231 @@ namespace
                 continue;
 
             const auto child = folder.getChildFile (name);
-            auto isFolder = entry->d_type == DT_DIR;
 
-            // Only links, and entries of a file system that does not tell, need a look of their own.
-            if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
+            switch (entry->d_type)
             {
-                struct stat info;
+                case DT_DIR:  visit (name, child, EntryKind::folder);       break;
+                case DT_REG:  visit (name, child, EntryKind::regularFile);  break;
 
-                if (stat (child.getFullPathName().toRawUTF8(), &info) != 0)
-                    continue;
+                // Only links, and entries of a file system that does not tell, need a look of
+                // their own; what they lead to can change without this folder changing.
+                case DT_LNK:
+                case DT_UNKNOWN:
+                {
+                    struct stat info;
+                    const auto found = stat (child.getFullPathName().toRawUTF8(), &info) == 0;
 
-                isFolder = S_ISDIR (info.st_mode);
+                    if (readFrom != nullptr)
+                        readFrom->push_back ({ child.getFullPathName(), found ? stampOf (info) : PresetListing::Stamp() });
+
+                    if (found)
+                        visit (name, child, kindOf (info));
+
+                    break;
+                }
+
+                default:
+                    break;
             }
-
-            if (isFolder)
-                subFolders.emplace_back (sortKeyOf (name), child);
-            else if (name.endsWithIgnoreCase (extension))
-                presets.emplace_back (sortKeyOf (name), child);
         }
-
-        const auto sorted = [] (std::vector<std::pair<std::string, juce::File>>& keyed)
-        {
-            std::sort (keyed.begin(), keyed.end(), [] (const auto& a, const auto& b) { return a.first < b.first; });
-
-            std::vector<juce::File> files;
-            files.reserve (keyed.size());
-
-            for (auto& [key, file] : keyed)
-                files.push_back (std::move (file));
-
-            return files;
-        };
-
-        return { sorted (presets), sorted (subFolders) };
     }
 
-    /** The folder's path with every symbolic link resolved, so that a loop shows as a repeat. */
-    juce::String realPathOf (const juce::File& folder)
+    /** Orders names by their upper-case forms, then by their characters' codes: UTF-8 bytes
+        compare as the characters' codes do.
+    */
+    std::string sortKeyOf (const juce::String& name)
+    {
+        return name.toUpperCase().toStdString() + '\0' + name.toStdString();
+    }
+
+    std::vector<juce::File> sorted (std::vector<std::pair<std::string, juce::File>>& keyed)
+    {
+        std::sort (keyed.begin(), keyed.end(), [] (const auto& a, const auto& b) { return a.first < b.first; });
+
+        std::vector<juce::File> files;
+        files.reserve (keyed.size());
+
+        for (auto& [key, file] : keyed)
+            files.push_back (std::move (file));
+
+        return files;
+    }
+
+    /** The folder's path with every symbolic link resolved, so that every way to a folder
+        shows as the same.
+    */
+    std::string realPathOf (const juce::File& folder)
     {
         const std::unique_ptr<char, decltype (&std::free)> resolved (realpath (folder.getFullPathName().toRawUTF8(), nullptr),
                                                                      &std::free);
 
-        return resolved != nullptr ? juce::String::fromUTF8 (resolved.get()) : folder.getFullPathName();
+        return resolved != nullptr ? std::string (resolved.get()) : folder.getFullPathName().toStdString();
     }
 
-    void collectPresetsAlongPath (const juce::File& folder,
-                                  const juce::String& extension,
-                                  std::vector<juce::File>& result,
-                                  std::vector<juce::String>& foldersOnPath)
+    /** Notes the folders a walk has entered, so that it enters each once however many links
+        lead to it.
+    */
+    class VisitedFolders
     {
-        const auto realPath = realPathOf (folder);
-
-        if (std::find (foldersOnPath.begin(), foldersOnPath.end(), realPath) != foldersOnPath.end())
-            return;
-
-        foldersOnPath.push_back (realPath);
-
-        const auto contents = readFolder (folder, extension);
-        result.insert (result.end(), contents.presets.begin(), contents.presets.end());
-
-        const auto& subFolders = contents.subFolders;
-
-        for (const auto& subFolder : subFolders)
-            if (PresetListing::isUserFolder (subFolder))
-                collectPresetsAlongPath (subFolder, extension, result, foldersOnPath);
-
-        for (const auto& subFolder : subFolders)
-            if (! PresetListing::isUserFolder (subFolder))
-                collectPresetsAlongPath (subFolder, extension, result, foldersOnPath);
-
-        foldersOnPath.pop_back();
-    }
-
-    bool isPresetFile (const juce::File& file, const juce::String& extension)
-    {
-        return file.getFileName().matchesWildcard ("*" + extension, true) && file.existsAsFile();
-    }
-
-    juce::File findAlongPath (const juce::File& folder,
-                              const juce::String& name,
-                              const juce::String& extension,
-                              std::vector<juce::String>& foldersOnPath)
-    {
-        const auto realPath = realPathOf (folder);
-
-        if (std::find (foldersOnPath.begin(), foldersOnPath.end(), realPath) != foldersOnPath.end())
-            return {};
-
-        foldersOnPath.push_back (realPath);
-        juce::File found;
-
-        for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFilesAndDirectories))
+    public:
+        /** False when the folder was entered before; otherwise notes it. */
+        bool enter (const juce::File& folder)
         {
-            const auto& child = entry.getFile();
-
-            if (child.isDirectory())
-                found = findAlongPath (child, name, extension, foldersOnPath);
-            else if (isPresetFile (child, extension) && child.getFileNameWithoutExtension() == name)
-                found = child;
-
-            if (found != juce::File())
-                break;
+            return visited.insert (realPathOf (folder)).second;
         }
 
-        foldersOnPath.pop_back();
-        return found;
+    private:
+        std::unordered_set<std::string> visited;
+    };
+
+    /** The subfolders in the order in which a walk enters them: "User" folders first. */
+    std::vector<juce::File> inWalkOrder (const std::vector<juce::File>& subFolders)
+    {
+        std::vector<juce::File> ordered;
+        ordered.reserve (subFolders.size());
+        std::copy_if (subFolders.begin(), subFolders.end(), std::back_inserter (ordered), PresetListing::isUserFolder);
+        std::copy_if (subFolders.begin(), subFolders.end(), std::back_inserter (ordered),
+                      [] (const juce::File& folder) { return ! PresetListing::isUserFolder (folder); });
+        return ordered;
     }
+
+    /** A folder of the walk, with the folders entered from it. */
+    struct WalkedFolder
+    {
+        juce::File folder;
+        int depth;
+        std::shared_ptr<const PresetListing::FolderContents> contents;
+        std::vector<size_t> entered;
+    };
+
+    void visitInListOrder (const std::vector<WalkedFolder>& folders, size_t index, const PresetListing::FolderVisitor& visit)
+    {
+        const auto& each = folders[index];
+        visit (each.folder, each.depth, each.contents);
+
+        for (const auto child : each.entered)
+            visitInListOrder (folders, child, visit);
+    }
+
+    juce::File findPreset (const juce::File& folder, const juce::String& name, const juce::String& extension, VisitedFolders& visited)
+    {
+        if (! visited.enter (folder))
+            return {};
+
+        std::vector<std::pair<juce::File, EntryKind>> entries;
+
+        forEachEntry (folder, nullptr, [&entries] (const juce::String&, const juce::File& child, EntryKind kind)
+        {
+            entries.emplace_back (child, kind);
+        });
+
+        // Depth first, in the order in which the file system lists the entries.
+        for (const auto& [child, kind] : entries)
+        {
+            if (kind == EntryKind::folder)
+            {
+                if (auto found = findPreset (child, name, extension, visited); found != juce::File())
+                    return found;
+            }
+            else if (kind == EntryKind::regularFile && child.getFileName().endsWithIgnoreCase (extension)
+                     && child.getFileNameWithoutExtension() == name)
+            {
+                return child;
+            }
+        }
+
+        return {};
+    }
+}
+
+PresetListing::Stamp PresetListing::Stamp::of (const juce::String& path)
+{
+    struct stat info;
+    return stat (path.toRawUTF8(), &info) == 0 ? stampOf (info) : Stamp();
+}
+
+bool PresetListing::Stamp::operator== (const Stamp& other) const
+{
+    return exists == other.exists && device == other.device && inode == other.inode && mode == other.mode
+        && modifiedSeconds == other.modifiedSeconds && modifiedNanoseconds == other.modifiedNanoseconds
+        && changedSeconds == other.changedSeconds && changedNanoseconds == other.changedNanoseconds;
+}
+
+juce::int64 PresetListing::Stamp::lastChangeMs() const
+{
+    if (! exists)
+        return 0;
+
+    const auto toMs = [] (juce::int64 seconds, juce::int64 nanoseconds) { return seconds * 1000 + nanoseconds / 1000000; };
+    return juce::jmax (toMs (modifiedSeconds, modifiedNanoseconds), toMs (changedSeconds, changedNanoseconds));
+}
+
+PresetListing::FolderContents PresetListing::readFolder (const juce::File& folder, const juce::String& extension,
+                                                        std::vector<StampedPath>* lookedAt)
+{
+    std::vector<std::pair<std::string, juce::File>> presets, subFolders;
+
+    forEachEntry (folder, lookedAt, [&] (const juce::String& name, const juce::File& child, EntryKind kind)
+    {
+        if (kind == EntryKind::folder)
+            subFolders.emplace_back (sortKeyOf (name), child);
+        else if (kind == EntryKind::regularFile && name.endsWithIgnoreCase (extension))
+            presets.emplace_back (sortKeyOf (name), child);
+    });
+
+    FolderContents contents { sorted (presets), {}, sorted (subFolders) };
+    contents.presetNames.ensureStorageAllocated ((int) contents.presets.size());
+
+    for (const auto& preset : contents.presets)
+        contents.presetNames.add (preset.getFileNameWithoutExtension());
+
+    return contents;
+}
+
+void PresetListing::walk (const juce::File& folder, const FolderReader& read, const FolderVisitor& visit)
+{
+    // Level by level first, so that a folder that links lead to from deeper down is listed where
+    // it is nearest the top; of those at one depth, the first in the list's order.
+    VisitedFolders visited;
+    visited.enter (folder);
+    std::vector<WalkedFolder> folders { { folder, 0, nullptr, {} } };
+
+    for (size_t next = 0; next < folders.size(); ++next)
+    {
+        folders[next].contents = read (folders[next].folder);
+
+        for (const auto& subFolder : inWalkOrder (folders[next].contents->subFolders))
+        {
+            if (visited.enter (subFolder))
+            {
+                folders[next].entered.push_back (folders.size());
+                folders.push_back ({ subFolder, folders[next].depth + 1, nullptr, {} });
+            }
+        }
+    }
+
+    visitInListOrder (folders, 0, visit);
 }
 
 void PresetListing::collectAllPresets (const juce::File& folder, const juce::String& extension, std::vector<juce::File>& result)
 {
-    std::vector<juce::String> foldersOnPath;
-    collectPresetsAlongPath (folder, extension, result, foldersOnPath);
+    walk (folder,
+          [&extension] (const juce::File& each) { return std::make_shared<const FolderContents> (readFolder (each, extension)); },
+          [&result] (const juce::File&, int, const std::shared_ptr<const FolderContents>& contents)
+          {
+              result.insert (result.end(), contents->presets.begin(), contents->presets.end());
+          });
 }
 
 juce::File PresetListing::findPresetNamed (const juce::File& folder, const juce::String& name, const juce::String& extension)
 {
-    std::vector<juce::String> foldersOnPath;
-    return findAlongPath (folder, name, extension, foldersOnPath);
+    VisitedFolders visited;
+    return findPreset (folder, name, extension, visited);
 }
 
 juce::File PresetListing::firstUserFolder (const juce::File& folder)
 {
-    const auto subFolders = readFolder (folder, {}).subFolders;
+    const auto subFolders = readFolder (folder, {}, nullptr).subFolders;
     const auto user = std::find_if (subFolders.begin(), subFolders.end(), isUserFolder);
     return user != subFolders.end() ? *user : juce::File();
 }
