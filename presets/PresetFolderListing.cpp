@@ -53,19 +53,18 @@ std::shared_ptr<const PresetFolderListing::Listing> PresetFolderListing::listing
     auto& tree = treeOf (folder, extension);
     std::map<juce::String, KeptFolder> stillKept;
     Walked walked;
-    auto anyRead = false;
+    auto anyChanged = false;
 
     const auto read = [&] (const juce::File& each)
     {
         const auto& path = each.getFullPathName();
+        const auto kept = tree.folders.find (path);
 
-        if (const auto kept = tree.folders.find (path); kept != tree.folders.end() && isUnchanged (path, kept->second))
+        if (kept != tree.folders.end() && kept->second.settled && isUnchanged (path, kept->second))
         {
             stillKept.insert (*kept);
             return kept->second.contents;
         }
-
-        anyRead = true;
 
         // Stamped before it is read, so that a change during the read shows as one.
         const auto start = juce::Time::currentTimeMillis();
@@ -73,11 +72,17 @@ std::shared_ptr<const PresetFolderListing::Listing> PresetFolderListing::listing
         fresh.stamp = PresetListing::Stamp::of (path);
         fresh.contents = std::make_shared<const Contents> (PresetListing::readFolder (each, extension, &fresh.lookedAt));
 
+        // A folder often changes in what is no preset, such as the favourites file rewritten
+        // beside the presets; what was made of it then stays as it was.
+        if (kept != tree.folders.end() && *kept->second.contents == *fresh.contents)
+            fresh.contents = kept->second.contents;
+        else
+            anyChanged = true;
+
         const auto settled = [start] (const PresetListing::StampedPath& looked) { return looked.stamp.lastChangeMs() < start - settlingMs; };
+        fresh.settled = settled ({ path, fresh.stamp }) && std::all_of (fresh.lookedAt.begin(), fresh.lookedAt.end(), settled);
 
-        if (settled ({ path, fresh.stamp }) && std::all_of (fresh.lookedAt.begin(), fresh.lookedAt.end(), settled))
-            stillKept.emplace (path, fresh);
-
+        stillKept.emplace (path, fresh);
         return fresh.contents;
     };
 
@@ -89,7 +94,7 @@ std::shared_ptr<const PresetFolderListing::Listing> PresetFolderListing::listing
     tree.folders = std::move (stillKept);
 
     // Every folder as it was: the listing made of them is the same.
-    if (anyRead || tree.listing == nullptr)
+    if (anyChanged || tree.listing == nullptr)
         tree.listing = compose (folder, walked);
 
     return tree.listing;

@@ -19,9 +19,10 @@
     Listing a large folder takes long enough to be felt, and the preset bar needs the list at
     every opening, name change, pick, step and heart. What each folder held is kept with its
     stamp, and with the stamps of the links in it; a request compares those, one look at each, and
-    reads again only the folders that changed. A folder's contents are kept only when it had been
-    still for a while when it was read: file systems keep coarse times, so a change made just
-    after the read could carry the same time as one made just before it.
+    reads again only the folders that changed. A folder is trusted to be as it was only when it
+    had been still for a while when it was read: file systems keep coarse times, so a change made
+    just after the read could carry the same time as one made just before it. The listing is made
+    anew only when a folder's presets or sub-folders have changed.
 
     Every instance of the plug-in shares what is kept through a juce::SharedResourcePointer.
 */
@@ -63,12 +64,15 @@ public:
     static constexpr juce::int64 settlingMs = 2000;
 
 private:
-    /** One folder as it was read. */
+    /** One folder as it was read. A folder that had not been still for long enough is read
+        again at every request; what it holds is kept only to tell whether it has changed.
+    */
     struct KeptFolder
     {
         PresetListing::Stamp stamp;
         std::vector<PresetListing::StampedPath> lookedAt;
         std::shared_ptr<const PresetListing::FolderContents> contents;
+        bool settled = false;
     };
 
     /** What is kept of one preset folder: its folders by path, and the listing made of them. */

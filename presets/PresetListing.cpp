@@ -62,6 +62,10 @@ namespace
         if (directory == nullptr)
             return;
 
+        // An entry's name holds no separator and is neither "." nor "..", so the folder's path
+        // and the name make a path that needs no checking.
+        const auto folderPath = juce::File::addTrailingSeparator (folder.getFullPathName());
+
         while (const auto* entry = readdir (directory.get()))
         {
             const auto name = juce::String::fromUTF8 (entry->d_name);
@@ -69,7 +73,7 @@ namespace
             if (name == "." || name == "..")
                 continue;
 
-            const auto child = folder.getChildFile (name);
+            const auto child = juce::File::createFileWithoutCheckingPath (folderPath + name);
 
             switch (entry->d_type)
             {

@@ -57,6 +57,11 @@ struct PresetListing
         std::vector<juce::File> presets;
         juce::StringArray presetNames;
         std::vector<juce::File> subFolders;
+
+        bool operator== (const FolderContents& other) const
+        {
+            return presets == other.presets && presetNames == other.presetNames && subFolders == other.subFolders;
+        }
     };
 
     /** Reads one folder. Each entry that had to be looked at on its own (a link, or an entry of

@@ -230,30 +230,6 @@ namespace
         return (double) resident * (double) sysconf (_SC_PAGESIZE) / 1.0e6;
     }
 
-    /** Runs the measurement in a fresh process: its results become the run's time and counters. */
-    void measureInFreshProcess (benchmark::State& state, const std::string& name, const char* timeResult)
-    {
-        for (auto _ : state)
-        {
-            std::string error;
-            const auto results = FreshProcess::run (name, state.range (0), error);
-
-            if (! results.has_value())
-            {
-                state.SkipWithError (error.c_str());
-                return;
-            }
-
-            for (const auto& [key, value] : *results)
-            {
-                if (key == timeResult)
-                    state.SetIterationTime (value / 1000.0);
-                else
-                    state.counters[key] = value;
-            }
-        }
-    }
-
     // The host's window waits for the editor from createEditor to the end of its first paint.
     // Situation 0: right after the instance is made (hosts that open the window on insert); 1,
     // three seconds after; 2, again after it was closed for fifteen seconds. The host's message
@@ -341,19 +317,19 @@ namespace
 
 static void BM_EditorOpening (benchmark::State& state)
 {
-    measureInFreshProcess (state, "editor opening", "opening_ms");
+    FreshProcess::measure (state, "editor opening", "opening_ms");
 }
 BENCHMARK (BM_EditorOpening)->ArgName ("situation")->Arg (0)->Arg (1)->Arg (2)
                             ->Iterations (1)->UseManualTime()->Unit (benchmark::kMillisecond);
 
 static void BM_PictureMemory (benchmark::State& state)
 {
-    measureInFreshProcess (state, "picture memory", "");
+    FreshProcess::measure (state, "picture memory", "");
 }
 BENCHMARK (BM_PictureMemory)->ArgName ("instances")->Arg (1)->Arg (8)->Iterations (1)->Unit (benchmark::kMillisecond);
 
 static void BM_InstanceMaking (benchmark::State& state)
 {
-    measureInFreshProcess (state, "instance making", "making_ms");
+    FreshProcess::measure (state, "instance making", "making_ms");
 }
 BENCHMARK (BM_InstanceMaking)->ArgName ("pictures_held")->Arg (0)->Arg (1)->Iterations (1)->UseManualTime()->Unit (benchmark::kMillisecond);

@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <benchmark/benchmark.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -105,5 +107,31 @@ namespace FreshProcess
             std::printf ("%s=%.17g\n", key.c_str(), value);
 
         return 0;
+    }
+
+    /** A benchmark run of a measurement, each iteration in a fresh process: the named result
+        becomes the iteration's time (in milliseconds), the others its counters.
+    */
+    inline void measure (benchmark::State& state, const std::string& name, const char* timeResult)
+    {
+        for (auto _ : state)
+        {
+            std::string error;
+            const auto results = run (name, state.range (0), error);
+
+            if (! results.has_value())
+            {
+                state.SkipWithError (error.c_str());
+                return;
+            }
+
+            for (const auto& [key, value] : *results)
+            {
+                if (key == timeResult)
+                    state.SetIterationTime (value / 1000.0);
+                else
+                    state.counters[key] = value;
+            }
+        }
     }
 }
