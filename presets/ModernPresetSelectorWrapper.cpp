@@ -156,7 +156,9 @@ CategoryItem ModernPresetSelectorWrapper::favouritesCategory (const PresetFolder
     {
         if (inThisFolder && isPlainRelativePath (entry))
         {
-            if (const auto flatIndex = listing.indexOfRelativePath (entry); flatIndex >= 0 && entry.indexOfChar ('/') == entry.lastIndexOfChar ('/'))
+            const auto isShown = entry.indexOfChar ('/') == entry.lastIndexOfChar ('/');
+
+            if (const auto flatIndex = isShown ? listing.indexOfRelativePath (entry) : -1; flatIndex >= 0)
                 PresetFolderListing::addTo (category, listing.flatList[(size_t) flatIndex], flatIndex);
         }
         else if (const auto file = favourites->presetFolder.getChildFile (entry); isShownDepth (file, folder))

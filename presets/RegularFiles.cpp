@@ -42,6 +42,11 @@ RegularFiles::Kind RegularFiles::kindOf (const juce::File& file)
 
 std::optional<juce::MemoryBlock> RegularFiles::read (const juce::File& file, juce::int64 sizeLimit)
 {
+    // Devices can act on being opened (a tape rewinds, a port takes a line), so nothing else is
+    // opened at all; the check on what was opened covers a swap in between.
+    if (kindOf (file) != Kind::regular)
+        return {};
+
     const OpenedFile opened (file);
     const auto descriptor = opened.descriptor;
     struct stat info;

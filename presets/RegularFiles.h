@@ -21,10 +21,10 @@ struct RegularFiles
 
     static Kind kindOf (const juce::File& file);
 
-    /** The whole content of a regular file of at most sizeLimit bytes; nothing for anything else.
-        The file is opened without waiting and its kind is checked on what was opened, so a file
-        swapped for a pipe in between cannot block, and a file that grows while it is read is
-        read no further than the limit.
+    /** The whole content of a regular file of at most sizeLimit bytes; nothing for anything else,
+        which is not even opened. The file is opened without waiting and its kind is checked again
+        on what was opened, so a file swapped for a pipe in between cannot block, and a file that
+        grows while it is read is read no further than the limit.
     */
     static std::optional<juce::MemoryBlock> read (const juce::File& file, juce::int64 sizeLimit);
 };

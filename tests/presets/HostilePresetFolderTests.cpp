@@ -241,6 +241,12 @@ namespace
     const HostileContents hostileContents[] = {
         { "favourites file of 300,000 lines", [] (const juce::File& folder) { writeFavourites (folder, 300000); },
           { "Default.rcp" }, 1, 30 },
+        { "favourites file of 100 MB", [] (const juce::File& folder)
+          {
+              // Sparse: it takes no room on the disk.
+              ASSERT_EQ (truncate (folder.getChildFile ("Favorites.txt").getFullPathName().toRawUTF8(), 100 << 20), 0);
+          },
+          { "Default.rcp" }, 1, 30 },
         { "named pipe", [] (const juce::File& folder) { makePipe (folder.getChildFile ("Pipe.rcp")); },
           { "Default.rcp" }, 1, 30 },
         { "socket", [] (const juce::File& folder) { makeSocket (folder.getChildFile ("Socket.rcp")); },

@@ -274,6 +274,29 @@ TEST_F (PresetList, FavouritesThatShowNothingGiveNoCategory)
     EXPECT_EQ (describe (scan ("").categories, root), expectedCategories);
 }
 
+TEST_F (PresetList, FavouritesNamingAFileByAnyPathShowItInTheirOrder)
+{
+    buildTree();
+    startWrapper();
+
+    // Each entry is the folder's child by that path, however it is written; a repeat shows twice.
+    const auto piano = root.getChildFile ("Keys/Piano.rcp").getFullPathName();
+    manager->favoritesManager->favorites = juce::StringArray::fromLines ("User/Mine.rcp\n"
+                                                                         "./Bass.rcp\n"
+                                                                         "User//alpha.rcp\n"
+                                                                         "Keys/../LEAD.RCP\n"
+                                                                         + piano + "\n"
+                                                                         "Keys/Organ/Church.rcp\n"
+                                                                         "Keys/./Organ/../Piano.rcp\n"
+                                                                         "User/Mine.rcp/\n"
+                                                                         "User/Mine.rcp");
+
+    auto expected = expectedCategories;
+    expected.insert (0, "Favorites: Mine=10(User/Mine.rcp) Bass=2(Bass.rcp) alpha=8(User/alpha.rcp) LEAD=7(LEAD.RCP) "
+                        "Piano=12(Keys/Piano.rcp) Piano=12(Keys/Piano.rcp) Mine=10(User/Mine.rcp) Mine=10(User/Mine.rcp)");
+    EXPECT_EQ (describe (scan ("").categories, root), expected);
+}
+
 TEST_F (PresetList, EmptyAndMissingFolders)
 {
     startWrapper();
