@@ -42,7 +42,7 @@ PresetFolderListing::KeptTree& PresetFolderListing::treeOf (const juce::File& fo
     if (trees.size() >= mostTreesKept)
         trees.erase (trees.begin());
 
-    trees.push_back ({ folder, extension, {}, nullptr });
+    trees.push_back ({ folder, extension, {}, {}, nullptr });
     return trees.back();
 }
 
@@ -53,7 +53,6 @@ std::shared_ptr<const PresetFolderListing::Listing> PresetFolderListing::listing
     auto& tree = treeOf (folder, extension);
     std::map<juce::String, KeptFolder> stillKept;
     Walked walked;
-    auto anyChanged = false;
 
     const auto read = [&] (const juce::File& each)
     {
@@ -76,8 +75,6 @@ std::shared_ptr<const PresetFolderListing::Listing> PresetFolderListing::listing
         // beside the presets; what was made of it then stays as it was.
         if (kept != tree.folders.end() && *kept->second.contents == *fresh.contents)
             fresh.contents = kept->second.contents;
-        else
-            anyChanged = true;
 
         const auto settled = [start] (const PresetListing::StampedPath& looked) { return looked.stamp.lastChangeMs() < start - settlingMs; };
         fresh.settled = settled ({ path, fresh.stamp }) && std::all_of (fresh.lookedAt.begin(), fresh.lookedAt.end(), settled);
@@ -93,9 +90,13 @@ std::shared_ptr<const PresetFolderListing::Listing> PresetFolderListing::listing
 
     tree.folders = std::move (stillKept);
 
-    // Every folder as it was: the listing made of them is the same.
-    if (anyChanged || tree.listing == nullptr)
+    // The same folders, reached the same way and holding the same: the listing made of them is
+    // the same.
+    if (tree.listing == nullptr || walked != tree.walked)
+    {
         tree.listing = compose (folder, walked);
+        tree.walked = std::move (walked);
+    }
 
     return tree.listing;
 }

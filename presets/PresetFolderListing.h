@@ -60,7 +60,7 @@ public:
     /** Appends a preset to a category: its name, flat index and file. */
     static void addTo (ModernPresetMenu::CategoryItem& category, const juce::File& file, int flatIndex);
 
-    /** How long a folder must have been still before what it holds is kept. */
+    /** How long a folder must have been still before its stamp is trusted to tell a change. */
     static constexpr juce::int64 settlingMs = 2000;
 
 private:
@@ -75,24 +75,34 @@ private:
         bool settled = false;
     };
 
-    /** What is kept of one preset folder: its folders by path, and the listing made of them. */
-    struct KeptTree
-    {
-        juce::File folder;
-        juce::String extension;
-        std::map<juce::String, KeptFolder> folders;
-        std::shared_ptr<const Listing> listing;
-    };
-
     /** A folder as a walk reached it. */
     struct WalkedFolder
     {
         juce::File folder;
         int depth;
         std::shared_ptr<const PresetListing::FolderContents> contents;
+
+        bool operator== (const WalkedFolder& other) const
+        {
+            return folder == other.folder && depth == other.depth && contents == other.contents;
+        }
+
+        bool operator!= (const WalkedFolder& other) const  { return ! operator== (other); }
     };
 
     using Walked = std::vector<WalkedFolder>;
+
+    /** What is kept of one preset folder: its folders by path, the walk through them and the
+        listing made of them.
+    */
+    struct KeptTree
+    {
+        juce::File folder;
+        juce::String extension;
+        std::map<juce::String, KeptFolder> folders;
+        Walked walked;
+        std::shared_ptr<const Listing> listing;
+    };
 
     static bool isUnchanged (const juce::String& path, const KeptFolder&);
     static std::shared_ptr<const Listing> compose (const juce::File& folder, const Walked&);

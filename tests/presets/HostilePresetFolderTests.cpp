@@ -468,6 +468,18 @@ namespace
               EXPECT_TRUE (root.getChildFile ("Linked").deleteFile());
               makeLink (root.getChildFile ("Linked"), outside (root, "Two").getFullPathName());
           } },
+        { "a link to a folder pointed at one listed already",
+          [] (auto& root)
+          {
+              writePreset (root.getChildFile ("A/x.rcp"));
+              writePreset (outside (root, "One/x.rcp"));
+              makeLink (root.getChildFile ("Linked"), outside (root, "One").getFullPathName());
+          },
+          [] (auto& root, auto&)
+          {
+              EXPECT_TRUE (root.getChildFile ("Linked").deleteFile());
+              makeLink (root.getChildFile ("Linked"), root.getChildFile ("A").getFullPathName());
+          } },
         { "the file a link leads to deleted",
           [] (auto& root) { writePreset (outside (root, "f.rcp")); makeLink (root.getChildFile ("A/f.rcp"), outside (root, "f.rcp").getFullPathName()); },
           [] (auto& root, auto&) { EXPECT_TRUE (outside (root, "f.rcp").deleteFile()); } },
