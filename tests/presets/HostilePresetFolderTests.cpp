@@ -6,9 +6,7 @@
 
 #include "presets/ModernPresetSelectorWrapper.h"
 #include "presets/PresetFolderListing.h"
-#include "presets/PresetFolderListing.h"
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
