@@ -34,6 +34,33 @@ namespace
             && ! path.endsWithChar ('/') && ! path.contains ("//") && ! path.contains ("/.");
     }
 
+    /** Whether the framework can work out the file an entry names in little time. It drops each
+        "." or ".." part of a path by moving all the parts after it, so an entry made of thousands
+        of them would hold up every listing; no such entry names a file anyway, as a path longer
+        than the system allows opens nothing.
+    */
+    bool resolvesQuickly (const juce::String& path)
+    {
+        constexpr auto longestPath = 4096;
+        constexpr auto mostDotParts = 64;
+
+        if (path.length() > longestPath)
+            return false;
+
+        auto dotParts = 0;
+        auto previous = (juce::juce_wchar) '/';
+
+        for (auto p = path.getCharPointer(); ! p.isEmpty(); ++p)
+        {
+            if (*p == '.' && previous == '/')
+                ++dotParts;
+
+            previous = *p;
+        }
+
+        return dotParts <= mostDotParts;
+    }
+
     /** A top-level preset or one of a first-level folder: the depths the browser shows. */
     bool isShownDepth (const juce::File& file, const juce::File& folder)
     {
@@ -51,7 +78,12 @@ ModernPresetSelectorWrapper::ModernPresetSelectorWrapper (ProcessorPresetManager
     addAndMakeVisible (selector);
     selector.onPresetSelected = [this] (int flatIndex) { pickPreset (flatIndex); };
     selector.onMenuCreated = [this] { setupHeartClickHandler (presetManager->favoritesManager.get()); };
-    selector.onMenuOpening = [this] { refresh(); };
+    selector.onMenuOpening = [this]
+    {
+        // The user opens the browser to look at the folder: every folder of it is read.
+        listings->readAllAtNextRequest();
+        refresh();
+    };
 
     refresh();
     startTimer (500);
@@ -161,10 +193,11 @@ CategoryItem ModernPresetSelectorWrapper::favouritesCategory (const PresetFolder
             if (const auto flatIndex = isShown ? listing.indexOfRelativePath (entry) : -1; flatIndex >= 0)
                 PresetFolderListing::addTo (category, listing.flatList[(size_t) flatIndex], flatIndex);
         }
-        else if (const auto file = favourites->presetFolder.getChildFile (entry); isShownDepth (file, folder))
+        else if (resolvesQuickly (entry))
         {
-            if (const auto flatIndex = listing.indexOf (file); flatIndex >= 0)
-                PresetFolderListing::addTo (category, file, flatIndex);
+            if (const auto file = favourites->presetFolder.getChildFile (entry); isShownDepth (file, folder))
+                if (const auto flatIndex = listing.indexOf (file); flatIndex >= 0)
+                    PresetFolderListing::addTo (category, file, flatIndex);
         }
     }
 

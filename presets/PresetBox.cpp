@@ -189,9 +189,7 @@ bool FavoritesManager::loadFavorites()
 {
     favorites.clear();
 
-    const auto kind = RegularFiles::kindOf (favoritesFile);
-
-    if (kind == RegularFiles::Kind::missing || kind == RegularFiles::Kind::folder)
+    if (RegularFiles::kindOf (favoritesFile) == RegularFiles::Kind::missing)
         return true;
 
     const auto bytes = RegularFiles::read (favoritesFile, largestFavoritesFile);
@@ -219,9 +217,21 @@ void FavoritesManager::toggleFavorite (const juce::File& presetFile)
     const auto key = presetFile.getRelativePathFrom (presetFolder);
 
     if (favorites.contains (key))
-        favorites.removeString (key);
+    {
+        // In one pass: removing the repeats one at a time moves the rest of the list each time.
+        juce::StringArray kept;
+        kept.ensureStorageAllocated (favorites.size());
+
+        for (const auto& entry : favorites)
+            if (entry != key)
+                kept.add (entry);
+
+        favorites = std::move (kept);
+    }
     else
+    {
         favorites.add (key);
+    }
 
     saveFavorites();
 }

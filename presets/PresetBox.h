@@ -58,8 +58,8 @@ public:
     explicit FavoritesManager (const juce::File& presetFolder);
 
     /** Replaces favorites with the trimmed, non-empty lines of the favourites file. False when
-        the file is there but cannot be read as a list (no regular file, or far too large): the
-        list is then empty.
+        something is there that cannot be read as a list (a folder or anything else that is no
+        regular file, or a file far too large): the list is then empty.
     */
     bool loadFavorites();
 

@@ -69,7 +69,8 @@ std::shared_ptr<const PresetFolderListing::Listing> PresetFolderListing::listing
         const auto start = juce::Time::currentTimeMillis();
         KeptFolder fresh;
         fresh.stamp = PresetListing::Stamp::of (path);
-        fresh.contents = std::make_shared<const Contents> (PresetListing::readFolder (each, extension, &fresh.lookedAt));
+        auto readWhole = false;
+        fresh.contents = std::make_shared<const Contents> (PresetListing::readFolder (each, extension, &fresh.lookedAt, &readWhole));
 
         // A folder often changes in what is no preset, such as the favourites file rewritten
         // beside the presets; what was made of it then stays as it was.
@@ -77,7 +78,10 @@ std::shared_ptr<const PresetFolderListing::Listing> PresetFolderListing::listing
             fresh.contents = kept->second.contents;
 
         const auto settled = [start] (const PresetListing::StampedPath& looked) { return looked.stamp.lastChangeMs() < start - settlingMs; };
-        fresh.settled = settled ({ path, fresh.stamp }) && std::all_of (fresh.lookedAt.begin(), fresh.lookedAt.end(), settled);
+        // A read that failed part of the way (out of file handles, a share that stopped answering)
+        // is tried again at the next request, as a change would be.
+        fresh.settled = readWhole && settled ({ path, fresh.stamp })
+                        && std::all_of (fresh.lookedAt.begin(), fresh.lookedAt.end(), settled);
 
         stillKept.emplace (path, fresh);
         return fresh.contents;
@@ -99,6 +103,15 @@ std::shared_ptr<const PresetFolderListing::Listing> PresetFolderListing::listing
     }
 
     return tree.listing;
+}
+
+void PresetFolderListing::readAllAtNextRequest()
+{
+    const std::lock_guard<std::mutex> guard (lock);
+
+    for (auto& tree : trees)
+        for (auto& [path, kept] : tree.folders)
+            kept.settled = false;
 }
 
 std::shared_ptr<const PresetFolderListing::Listing> PresetFolderListing::compose (const juce::File& folder, const Walked& walked)

@@ -57,6 +57,11 @@ public:
     /** The listing of the folder as it is now. */
     std::shared_ptr<const Listing> listingOf (const juce::File& folder, const juce::String& extension);
 
+    /** Makes the next request read every folder again, whatever the stamps say: for where the
+        user opens the folder to look at it, on file systems that keep no times for folders too.
+    */
+    void readAllAtNextRequest();
+
     /** Appends a preset to a category: its name, flat index and file. */
     static void addTo (ModernPresetMenu::CategoryItem& category, const juce::File& file, int flatIndex);
 
@@ -64,8 +69,9 @@ public:
     static constexpr juce::int64 settlingMs = 2000;
 
 private:
-    /** One folder as it was read. A folder that had not been still for long enough is read
-        again at every request; what it holds is kept only to tell whether it has changed.
+    /** One folder as it was read. A folder that is not settled (it had not been still for long
+        enough, it could not be read to its end, or the user looks at the folder) is read again at
+        the next request; what it holds is kept only to tell whether it has changed.
     */
     struct KeptFolder
     {

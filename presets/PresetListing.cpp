@@ -1,6 +1,7 @@
 #include "PresetListing.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <iterator>
 #include <cstdlib>
 #include <functional>
@@ -46,9 +47,9 @@ namespace
     }
 
     /** Calls visit with each entry of the folder and its kind (links followed), in the order in
-        which the file system lists them.
+        which the file system lists them. False when the folder could not be read to its end.
     */
-    void forEachEntry (const juce::File& folder,
+    bool forEachEntry (const juce::File& folder,
                        std::vector<StampedPath>* readFrom,
                        const std::function<void (const juce::String& name, const juce::File& child, EntryKind)>& visit)
     {
@@ -60,14 +61,21 @@ namespace
         const std::unique_ptr<DIR, Closer> directory (opendir (folder.getFullPathName().toRawUTF8()));
 
         if (directory == nullptr)
-            return;
+            return false;
 
         // An entry's name holds no separator and is neither "." nor "..", so the folder's path
         // and the name make a path that needs no checking.
         const auto folderPath = juce::File::addTrailingSeparator (folder.getFullPathName());
 
-        while (const auto* entry = readdir (directory.get()))
+        for (;;)
         {
+            // Only errno tells the end of the folder from a failed read.
+            errno = 0;
+            const auto* entry = readdir (directory.get());
+
+            if (entry == nullptr)
+                return errno == 0;
+
             const auto name = juce::String::fromUTF8 (entry->d_name);
 
             if (name == "." || name == "..")
@@ -141,13 +149,39 @@ namespace
     class VisitedFolders
     {
     public:
-        /** False when the folder was entered before; otherwise notes it. */
+        explicit VisitedFolders (const juce::File& top)
+            : topPath (realPathOf (top))
+        {
+        }
+
+        /** False when the folder was entered before, when it holds the top folder, or when the
+            walk has entered as many folders as it may; otherwise notes it.
+        */
         bool enter (const juce::File& folder)
         {
-            return visited.insert (realPathOf (folder)).second;
+            if (visited.size() >= PresetListing::mostFolders)
+                return false;
+
+            auto path = realPathOf (folder);
+
+            // A link to the root or the home folder would walk everything around the presets.
+            if (holdsTop (path))
+                return false;
+
+            return visited.insert (std::move (path)).second;
         }
 
     private:
+        bool holdsTop (const std::string& path) const
+        {
+            if (path.empty() || path == topPath)
+                return false;
+
+            const auto withSeparator = path.back() == '/' ? path : path + '/';
+            return topPath.compare (0, withSeparator.size(), withSeparator) == 0;
+        }
+
+        const std::string topPath;
         std::unordered_set<std::string> visited;
     };
 
@@ -234,17 +268,20 @@ juce::int64 PresetListing::Stamp::lastChangeMs() const
 }
 
 PresetListing::FolderContents PresetListing::readFolder (const juce::File& folder, const juce::String& extension,
-                                                        std::vector<StampedPath>* lookedAt)
+                                                        std::vector<StampedPath>* lookedAt, bool* readWhole)
 {
     std::vector<std::pair<std::string, juce::File>> presets, subFolders;
 
-    forEachEntry (folder, lookedAt, [&] (const juce::String& name, const juce::File& child, EntryKind kind)
+    const auto whole = forEachEntry (folder, lookedAt, [&] (const juce::String& name, const juce::File& child, EntryKind kind)
     {
         if (kind == EntryKind::folder)
             subFolders.emplace_back (sortKeyOf (name), child);
         else if (kind == EntryKind::regularFile && name.endsWithIgnoreCase (extension))
             presets.emplace_back (sortKeyOf (name), child);
     });
+
+    if (readWhole != nullptr)
+        *readWhole = whole;
 
     FolderContents contents { sorted (presets), {}, sorted (subFolders) };
     contents.presetNames.ensureStorageAllocated ((int) contents.presets.size());
@@ -259,7 +296,7 @@ void PresetListing::walk (const juce::File& folder, const FolderReader& read, co
 {
     // Level by level first, so that a folder that links lead to from deeper down is listed where
     // it is nearest the top; of those at one depth, the first in the list's order.
-    VisitedFolders visited;
+    VisitedFolders visited (folder);
     visited.enter (folder);
     std::vector<WalkedFolder> folders { { folder, 0, nullptr, {} } };
 
@@ -292,7 +329,7 @@ void PresetListing::collectAllPresets (const juce::File& folder, const juce::Str
 
 juce::File PresetListing::findPresetNamed (const juce::File& folder, const juce::String& name, const juce::String& extension)
 {
-    VisitedFolders visited;
+    VisitedFolders visited (folder);
     return findPreset (folder, name, extension, visited);
 }
 

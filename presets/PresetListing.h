@@ -17,11 +17,16 @@
     to, so a link that leads nowhere is none either. Symbolic links are followed, but each folder
     is listed once, where it is nearest the top (of places at one depth, the first in the list's
     order): a link loop cannot make the listing endless, and links that fan out to the same
-    folders cost no more than those folders. Each folder is read once, without a look at each of
-    its files where the file system tells their kinds.
+    folders cost no more than those folders. A link to a folder that holds the listed folder (the
+    root, the home folder) is not followed, and a listing enters at most mostFolders folders, so
+    that a link cannot make it walk the whole disk. Each folder is read once, without a look at
+    each of its files where the file system tells their kinds.
 */
 struct PresetListing
 {
+    /** Far more folders than any preset collection has. */
+    static constexpr size_t mostFolders = 10000;
+
     /** What a path was when it was read, links followed: enough to tell that it has changed. */
     struct Stamp
     {
@@ -66,10 +71,11 @@ struct PresetListing
 
     /** Reads one folder. Each entry that had to be looked at on its own (a link, or an entry of
         a file system that does not tell kinds) goes to lookedAt with its stamp when it is given:
-        what it leads to can change without the folder changing.
+        what it leads to can change without the folder changing. readWhole, when given, tells
+        whether the folder could be read to its end; a folder that cannot be read gives nothing.
     */
     static FolderContents readFolder (const juce::File& folder, const juce::String& extension,
-                                      std::vector<StampedPath>* lookedAt = nullptr);
+                                      std::vector<StampedPath>* lookedAt = nullptr, bool* readWhole = nullptr);
 
     using FolderReader = std::function<std::shared_ptr<const FolderContents> (const juce::File& folder)>;
     using FolderVisitor = std::function<void (const juce::File& folder, int depth, const std::shared_ptr<const FolderContents>&)>;

@@ -3,6 +3,7 @@
 // hanging or crashing the host, and leaves the folder as it was.
 
 #include "support/EditorWindowSupport.h"
+#include "support/ResourceLimit.h"
 
 #include "presets/ModernPresetSelectorWrapper.h"
 #include "presets/PresetFolderListing.h"
@@ -13,7 +14,9 @@
 #include <cstdlib>
 #include <mutex>
 #include <thread>
+#include <tuple>
 
+#include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -209,6 +212,8 @@ namespace
                 lines.add (path + ": gone");
             else if (S_ISLNK (info.st_mode))
                 lines.add (path + " -> " + file.getLinkedTarget().getFullPathName());
+            else if (S_ISDIR (info.st_mode))
+                lines.add (path + "/");
             else if (S_ISREG (info.st_mode))
                 lines.add (path + ": " + juce::String (info.st_size) + " bytes, " + juce::String::toHexString (file.loadFileAsString().hashCode64()));
             else
@@ -245,6 +250,18 @@ namespace
               ASSERT_EQ (truncate (folder.getChildFile ("Favorites.txt").getFullPathName().toRawUTF8(), 100 << 20), 0);
           },
           { "Default.rcp" }, 1, 30 },
+        { "favourites file of 500 lines of 20,000 dot parts each", [] (const juce::File& folder)
+          {
+              const auto line = "User/" + juce::String::repeatedString ("./", 20000) + "Mine.rcp\r\n";
+              ASSERT_TRUE (folder.getChildFile ("Favorites.txt").replaceWithText (juce::String::repeatedString (line, 500), false, false, nullptr));
+          },
+          { "Default.rcp" }, 1, 30 },
+        { "favourites file that is a folder", [] (const juce::File& folder)
+          {
+              folder.getChildFile ("Favorites.txt").deleteFile();
+              ASSERT_TRUE (folder.getChildFile ("Favorites.txt").createDirectory());
+          },
+          { "Default.rcp" }, 1, 30 },
         { "named pipe", [] (const juce::File& folder) { makePipe (folder.getChildFile ("Pipe.rcp")); },
           { "Default.rcp" }, 1, 30 },
         { "socket", [] (const juce::File& folder) { makeSocket (folder.getChildFile ("Socket.rcp")); },
@@ -273,6 +290,16 @@ namespace
           { "Default.rcp" }, 1, 30 },
         { "folders that link twice to the next level, 22 levels", [] (const juce::File& folder) { makeFannedLinks (folder, 22); },
           { "Default.rcp", "Fan/a/a/a/a/a/a/a/a/a/a/a/a/a/a/a/a/a/a/a/a/a/a/Bottom.rcp" }, 2, 30 },
+        { "link to the root folder", [] (const juce::File& folder) { makeLink (folder.getChildFile ("Everything"), "/"); },
+          { "Default.rcp" }, 1, 30 },
+        { "link to a folder that holds the preset folder and other presets", [] (const juce::File& folder)
+          {
+              const auto above = folder.getParentDirectory();
+              ASSERT_TRUE (above.getChildFile ("Other").createDirectory());
+              ASSERT_TRUE (folder.getChildFile ("Default.rcp").copyFileTo (above.getChildFile ("Other/Stray.rcp")));
+              makeLink (folder.getChildFile ("Mine/Up"), above.getFullPathName());
+          },
+          { "Default.rcp" }, 1, 30 },
         { "20,000 presets in one category", [] (const juce::File& folder) { copyDefaultInto (folder.getChildFile ("Many"), 20000); },
           {}, 20001, 120 },
     };
@@ -291,6 +318,7 @@ namespace
             ASSERT_TRUE (presetFolder().getParentDirectory().getFullPathName().startsWith ("/tmp/"));
             presetFolder().getParentDirectory().getChildFile ("Levels").deleteRecursively();
             presetFolder().getParentDirectory().getChildFile ("Elsewhere.pipe").deleteFile();
+            presetFolder().getParentDirectory().getChildFile ("Other").deleteRecursively();
 
             // A heart pressed twice leaves the favourites file as it was, once there is one.
             ASSERT_TRUE (presetFolder().getChildFile ("Favorites.txt").replaceWithText ({}));
@@ -400,25 +428,47 @@ TEST_F (PresetFolderReads, MomentsThatFindTheFolderAsItWasReadNothingOfItAgain)
     runPendingMessages();
     EXPECT_EQ (openings.take(), 1) << "opening the editor";
 
-    const std::pair<const char*, std::function<void()>> moments[] = {
-        { "the name poll", [&] { wrapper.timerCallback(); } },
-        { "a step to the next preset and the poll", [&] { editor->nextButton.triggerClick(); runPendingMessages(); wrapper.timerCallback(); } },
-        { "a step back", [&] { editor->prevButton.triggerClick(); runPendingMessages(); } },
-        { "the browser's opening", [&] { wrapper.selector.showMenu(); runPendingMessages(); wrapper.selector.hideMenu(); } },
-        { "a pick", [&] { wrapper.selector.onPresetSelected (wrapper.getCurrentPresetIndex() + 5); wrapper.timerCallback(); } },
-        { "the heart", [&] { editor->heartButton.onClick(); } },
+    // The browser's opening reads every folder once: the user opens it to look at the folder.
+    const std::tuple<const char*, std::function<void()>, int> moments[] = {
+        { "the name poll", [&] { wrapper.timerCallback(); }, 0 },
+        { "a step to the next preset and the poll", [&] { editor->nextButton.triggerClick(); runPendingMessages(); wrapper.timerCallback(); }, 0 },
+        { "a step back", [&] { editor->prevButton.triggerClick(); runPendingMessages(); }, 0 },
+        { "the browser's opening", [&] { wrapper.selector.showMenu(); runPendingMessages(); wrapper.selector.hideMenu(); }, 1 },
+        { "a pick", [&] { wrapper.selector.onPresetSelected (wrapper.getCurrentPresetIndex() + 5); wrapper.timerCallback(); }, 0 },
+        { "the heart", [&] { editor->heartButton.onClick(); }, 0 },
     };
 
-    for (const auto& [moment, run] : moments)
+    for (const auto& [moment, run, reads] : moments)
     {
         run();
-        EXPECT_EQ (openings.take(), 0) << moment;
+        EXPECT_EQ (openings.take(), reads) << moment;
     }
 
     // The pick took the fifth preset after "Default" in the flat order ("Preset 0", "1", "10",
     // "100", "1000"), and the heart made it a favourite.
     EXPECT_EQ (processor->presetManager->sourceFileOf ("Default"), many.getChildFile ("Preset 1000.rcp"));
     EXPECT_EQ (presetFolder().getChildFile ("Favorites.txt").loadFileAsString(), "Many/Preset 1000.rcp\r\n");
+}
+
+TEST_F (PresetFolderReads, TheHeartOnAPresetRepeatedThroughALongFavouritesFileRemovesEveryRepeat)
+{
+    juce::MemoryOutputStream text, others;
+
+    for (auto i = 0; i < 300000; ++i)
+    {
+        text << "Default.rcp\r\n" << "User/Preset " << i << ".rcp\r\n";
+        others << "User/Preset " << i << ".rcp\r\n";
+    }
+
+    const auto favourites = presetFolder().getChildFile ("Favorites.txt");
+    ASSERT_TRUE (favourites.replaceWithData (text.getData(), text.getDataSize()));
+
+    {
+        Watchdog watchdog (30, "the heart on a preset repeated 300,000 times");
+        processor->presetManager->favoritesManager->toggleFavorite (presetFolder().getChildFile ("Default.rcp"));
+    }
+
+    EXPECT_TRUE (favourites.loadFileAsString() == others.toString());
 }
 
 namespace
@@ -544,5 +594,30 @@ namespace
         }
 
         base.deleteRecursively();
+    }
+
+    TEST (KeptPresetListing, AFolderThatCouldNotBeReadIsReadAgain)
+    {
+        const auto root = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("unreadable for a moment");
+        ASSERT_TRUE (root.getFullPathName().startsWith ("/tmp/"));
+        root.deleteRecursively();
+        writePreset (root.getChildFile ("A/x.rcp"));
+        waitUntilSettled();
+
+        PresetFolderListing listings;
+
+        {
+            // Out of file handles: the lowest free one is beyond the limit.
+            const auto lowestFree = open ("/dev/null", O_RDONLY | O_CLOEXEC);
+            ASSERT_GE (lowestFree, 0);
+            close (lowestFree);
+
+            TestSupport::ResourceLimit noMoreFiles (RLIMIT_NOFILE, (rlim_t) lowestFree);
+            ASSERT_TRUE (noMoreFiles.applied);
+            EXPECT_TRUE (listings.listingOf (root, ".rcp")->flatList.empty());
+        }
+
+        EXPECT_EQ (relativePaths (listings.listingOf (root, ".rcp")->flatList, root), juce::StringArray ({ "A/x.rcp" }));
+        root.deleteRecursively();
     }
 }

@@ -1,14 +1,13 @@
 // Preset files, favourites and the flat preset list. Every file lives under the temporary HOME
 // that TestMain sets up, so the user application-data folder here is never the real one.
 
+#include "support/ResourceLimit.h"
 #include "support/TestSupport.h"
 #include "presets/PresetBox.h"
 #include "presets/PresetListing.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 
 #include <memory>
 #include <ostream>
@@ -657,36 +656,6 @@ TEST_F (PresetFiles, SourceFileFollowsLoadsAndSavesWhileTheirNameHolds)
 //==============================================================================
 namespace
 {
-    /** Lowers one of the process's resource limits while it lives: write failures that even
-        root cannot get past. A file-size limit makes a longer write fail part of the way through
-        (the signal it would raise is ignored meanwhile).
-    */
-    class ResourceLimit
-    {
-    public:
-        ResourceLimit (int resourceToLimit, rlim_t limit) : resource (resourceToLimit)
-        {
-            previousHandler = std::signal (SIGXFSZ, SIG_IGN);
-            getrlimit (resource, &previous);
-            auto lowered = previous;
-            lowered.rlim_cur = limit;
-            applied = setrlimit (resource, &lowered) == 0;
-        }
-
-        ~ResourceLimit()
-        {
-            setrlimit (resource, &previous);
-            std::signal (SIGXFSZ, previousHandler);
-        }
-
-        bool applied = false;
-
-    private:
-        const int resource;
-        rlimit previous {};
-        void (*previousHandler) (int) = nullptr;
-    };
-
     bool canCreateFileIn (const juce::File& folder)
     {
         const auto probe = folder.getChildFile ("probe");
@@ -712,7 +681,7 @@ TEST_F (PresetFiles, FailedSaveKeepsTheOldFileTheNameAndTheFlag)
 
     {
         // Onto an existing preset while the temporary file cannot be created.
-        ResourceLimit noFiles (RLIMIT_NOFILE, 0);
+        TestSupport::ResourceLimit noFiles (RLIMIT_NOFILE, 0);
         ASSERT_TRUE (noFiles.applied);
         manager().savePresetInternal (preset ("Keep.rcp"));
     }
@@ -737,7 +706,7 @@ TEST_F (PresetFiles, WriteCutShortLeavesTheOldFilesWhole)
     setNameAndFlag ("Current", true);
 
     {
-        ResourceLimit cutShort (RLIMIT_FSIZE, 64);
+        TestSupport::ResourceLimit cutShort (RLIMIT_FSIZE, 64);
         ASSERT_TRUE (cutShort.applied);
         manager().savePresetInternal (preset ("Keep.rcp"));
         favourites.toggleFavorite (preset ("Another preset with a much longer name than fits.rcp"));
