@@ -912,6 +912,23 @@ TEST_F (PresetListingTest, SymbolicLinkLoopsEnd)
     EXPECT_EQ (listed(), juce::StringArray ({ "Loop/a.rcp", "X/x.rcp", "Y/y.rcp" }));
 }
 
+TEST_F (PresetListingTest, EntersNoMoreThanItsMostFolders)
+{
+    // The top folder and the sub-folders up to the most; the rest, last in order, are left out.
+    const auto folders = (int) PresetListing::mostFolders + 5;
+
+    for (auto i = 0; i < folders; ++i)
+    {
+        const auto preset = root.getChildFile (juce::String::formatted ("F%05d/p.rcp", i));
+        ASSERT_TRUE (preset.getParentDirectory().createDirectory());
+        ASSERT_TRUE (preset.create().wasOk());
+    }
+
+    const auto paths = listed();
+    ASSERT_EQ (paths.size(), (int) PresetListing::mostFolders - 1);
+    EXPECT_EQ (paths[paths.size() - 1], juce::String::formatted ("F%05d/p.rcp", (int) PresetListing::mostFolders - 2));
+}
+
 TEST_F (PresetListingTest, AppendsToWhatTheCallerHolds)
 {
     add ({ "One.rcp" });
