@@ -333,13 +333,6 @@ juce::File PresetListing::findPresetNamed (const juce::File& folder, const juce:
     return findPreset (folder, name, extension, visited);
 }
 
-juce::File PresetListing::firstUserFolder (const juce::File& folder)
-{
-    const auto subFolders = readFolder (folder, {}, nullptr).subFolders;
-    const auto user = std::find_if (subFolders.begin(), subFolders.end(), isUserFolder);
-    return user != subFolders.end() ? *user : juce::File();
-}
-
 bool PresetListing::isUserFolder (const juce::File& folder)
 {
     return folder.getFileName().equalsIgnoreCase ("User");

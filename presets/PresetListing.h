@@ -95,11 +95,6 @@ struct PresetListing
     */
     static juce::File findPresetNamed (const juce::File& folder, const juce::String& name, const juce::String& extension);
 
-    /** The first of the folder's sub-folders that is a "User" folder, in sorted order; an empty
-        file when there is none.
-    */
-    static juce::File firstUserFolder (const juce::File& folder);
-
     /** True for a folder named "User" in any case. */
     static bool isUserFolder (const juce::File& folder);
 };

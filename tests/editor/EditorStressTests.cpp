@@ -5,6 +5,7 @@
 
 #include "support/EditorWindowSupport.h"
 #include "support/StateInvariants.h"
+#include "support/Watchdog.h"
 
 #include <atomic>
 #include <chrono>
@@ -14,40 +15,6 @@ using namespace EditorWindowSupport;
 
 namespace
 {
-    /** Ends the run when the work it watches has not finished in time: a deadlocked thread never
-        returns, and the test must fail instead of holding up the whole run.
-    */
-    class DeadlockWatchdog
-    {
-    public:
-        explicit DeadlockWatchdog (std::chrono::seconds limit)
-            : watcher ([this, limit]
-              {
-                  const auto deadline = std::chrono::steady_clock::now() + limit;
-
-                  while (! finished && std::chrono::steady_clock::now() < deadline)
-                      std::this_thread::sleep_for (std::chrono::milliseconds (20));
-
-                  if (! finished)
-                  {
-                      std::fputs ("deadlock: the threads under test stopped making progress\n", stderr);
-                      std::abort();
-                  }
-              })
-        {
-        }
-
-        ~DeadlockWatchdog()
-        {
-            finished = true;
-            watcher.join();
-        }
-
-    private:
-        std::atomic<bool> finished { false };
-        std::thread watcher;
-    };
-
     /** Calls processBlock at the pace a host's audio thread does. */
     class RealTimeAudio
     {
@@ -124,7 +91,7 @@ TEST_F (EditorStress, HostLoadingOnItsOwnThreadWhileTheUserDragsAndUndoesNeverDe
     const juce::MemoryBlock states[] = { stateWith ({ { "knob1", 3.0f }, { "knob7", 20.0f }, { "TypeC power", 1.0f } }),
                                          stateWith ({ { "knob1", 12.0f }, { "knob7", 80.0f }, { "EqP power", 0.0f } }) };
 
-    DeadlockWatchdog watchdog (std::chrono::seconds (60));
+    TestSupport::Watchdog watchdog (std::chrono::seconds (60), "the threads under test");
     std::atomic<bool> hostDone { false };
 
     std::thread host ([&]
@@ -164,7 +131,7 @@ TEST_F (EditorStress, AudioRunsWhileTheEditorOpensResizesClosesAndLoads)
     const juce::MemoryBlock states[] = { stateWith ({ { "os", 1.0f }, { "TypeD power", 1.0f }, { "knob1", 9.0f } }),
                                          stateWith ({ { "os", 0.0f }, { "ComP power", 0.0f }, { "knob8", -20.0f } }) };
 
-    DeadlockWatchdog watchdog (std::chrono::seconds (120));
+    TestSupport::Watchdog watchdog (std::chrono::seconds (120), "the threads under test");
     RealTimeAudio audio (*processor, sampleRate, blockSize);
 
     for (int round = 0; round < 4; ++round)

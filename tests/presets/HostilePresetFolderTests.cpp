@@ -3,17 +3,13 @@
 // hanging or crashing the host, and leaves the folder as it was.
 
 #include "support/EditorWindowSupport.h"
+#include "support/PresetPaths.h"
 #include "support/ResourceLimit.h"
+#include "support/Watchdog.h"
 
 #include "presets/ModernPresetSelectorWrapper.h"
 #include "presets/PresetFolderListing.h"
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
-#include <mutex>
-#include <thread>
 #include <tuple>
 
 #include <fcntl.h>
@@ -24,50 +20,11 @@
 #include <unistd.h>
 
 using namespace EditorWindowSupport;
+using TestSupport::listedPresets;
+using TestSupport::relativePaths;
 
 namespace
 {
-    /** Ends the test program with a failure when what it guards has not finished in time, so
-        that a hang fails the test instead of holding up the run.
-    */
-    class Watchdog
-    {
-    public:
-        Watchdog (int seconds, std::string whatToFinish)
-            : what (std::move (whatToFinish)),
-              thread ([this, seconds]
-                      {
-                          std::unique_lock<std::mutex> hold (lock);
-
-                          if (! finished.wait_for (hold, std::chrono::seconds (seconds), [this] { return done; }))
-                          {
-                              std::fprintf (stderr, "FAILED: %s did not finish within %d s\n", what.c_str(), seconds);
-                              std::fflush (stderr);
-                              std::_Exit (1);
-                          }
-                      })
-        {
-        }
-
-        ~Watchdog()
-        {
-            {
-                const std::lock_guard<std::mutex> hold (lock);
-                done = true;
-            }
-
-            finished.notify_all();
-            thread.join();
-        }
-
-    private:
-        const std::string what;
-        std::mutex lock;
-        std::condition_variable finished;
-        bool done = false;
-        std::thread thread;
-    };
-
     /** Counts how often a folder is opened for reading, as a listing opens it. */
     class FolderOpenings
     {
@@ -370,7 +327,7 @@ TEST_P (HostilePresetFolder, EveryPresetBarActionFinishesAndLeavesTheFolderAsItW
     const auto before = describe (presetFolder());
 
     {
-        Watchdog watchdog (contents.secondsAllowed, contents.name);
+        TestSupport::Watchdog watchdog (std::chrono::seconds (contents.secondsAllowed), contents.name);
         useThePresetBar();
     }
 
@@ -464,7 +421,7 @@ TEST_F (PresetFolderReads, TheHeartOnAPresetRepeatedThroughALongFavouritesFileRe
     ASSERT_TRUE (favourites.replaceWithData (text.getData(), text.getDataSize()));
 
     {
-        Watchdog watchdog (30, "the heart on a preset repeated 300,000 times");
+        TestSupport::Watchdog watchdog (std::chrono::seconds (30), "the heart on a preset repeated 300,000 times");
         processor->presetManager->favoritesManager->toggleFavorite (presetFolder().getChildFile ("Default.rcp"));
     }
 
@@ -547,23 +504,6 @@ namespace
           } },
     };
 
-    juce::StringArray relativePaths (const std::vector<juce::File>& files, const juce::File& root)
-    {
-        juce::StringArray paths;
-
-        for (const auto& file : files)
-            paths.add (file.getRelativePathFrom (root));
-
-        return paths;
-    }
-
-    juce::StringArray listedNow (const juce::File& root)
-    {
-        std::vector<juce::File> files;
-        PresetListing::collectAllPresets (root, ".rcp", files);
-        return relativePaths (files, root);
-    }
-
     TEST (KeptPresetListing, IsTheFolderAsItIsAfterEachChange)
     {
         const auto base = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("kept listings");
@@ -583,13 +523,13 @@ namespace
             SCOPED_TRACE (row.name);
             const auto root = rootOf (row);
             const auto before = listings.listingOf (root, ".rcp");
-            EXPECT_EQ (relativePaths (before->flatList, root), listedNow (root));
+            EXPECT_EQ (relativePaths (before->flatList, root), listedPresets (root));
             EXPECT_EQ (listings.listingOf (root, ".rcp"), before) << "a listing of a still folder is kept";
 
-            row.change (root, [&] { EXPECT_EQ (relativePaths (listings.listingOf (root, ".rcp")->flatList, root), listedNow (root)); });
+            row.change (root, [&] { EXPECT_EQ (relativePaths (listings.listingOf (root, ".rcp")->flatList, root), listedPresets (root)); });
 
             const auto after = relativePaths (listings.listingOf (root, ".rcp")->flatList, root);
-            EXPECT_EQ (after, listedNow (root));
+            EXPECT_EQ (after, listedPresets (root));
             EXPECT_NE (after, relativePaths (before->flatList, root));
         }
 

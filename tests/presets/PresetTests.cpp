@@ -1,6 +1,7 @@
 // Preset files, favourites and the flat preset list. Every file lives under the temporary HOME
 // that TestMain sets up, so the user application-data folder here is never the real one.
 
+#include "support/PresetPaths.h"
 #include "support/ResourceLimit.h"
 #include "support/TestSupport.h"
 #include "presets/PresetBox.h"
@@ -14,13 +15,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-namespace juce
-{
-    // Lets failures name the files instead of dumping their bytes.
-    inline void PrintTo (const File& file, std::ostream* os)   { *os << file.getFullPathName(); }
-    inline void PrintTo (const String& text, std::ostream* os) { *os << text; }
-}
 
 namespace
 {
@@ -866,18 +860,7 @@ namespace
             ASSERT_TRUE (target.createSymbolicLink (root.getChildFile (linkPath), true)) << linkPath;
         }
 
-        juce::StringArray listed()
-        {
-            std::vector<juce::File> result;
-            PresetListing::collectAllPresets (root, ".rcp", result);
-
-            juce::StringArray paths;
-
-            for (const auto& file : result)
-                paths.add (file.getRelativePathFrom (root));
-
-            return paths;
-        }
+        juce::StringArray listed()  { return TestSupport::listedPresets (root); }
 
         const juce::File root = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile ("listing-test");
     };

@@ -7,6 +7,7 @@
 #include "support/MessageLoop.h"
 #include "support/MouseEvents.h"
 #include "support/PictureFiles.h"
+#include "support/PresetPaths.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -16,13 +17,6 @@
 #include <optional>
 #include <ostream>
 #include <vector>
-
-namespace juce
-{
-    // Lets failures name files and texts instead of dumping their bytes.
-    inline void PrintTo (const File& file, std::ostream* os)    { *os << file.getFullPathName(); }
-    inline void PrintTo (const String& text, std::ostream* os)  { *os << text; }
-}
 
 namespace BrowserTest
 {
@@ -37,6 +31,7 @@ namespace BrowserTest
     };
 
     using TestSupport::mouseAt;
+    using TestSupport::relativePaths;
     using TestSupport::runPendingMessages;
     using TestSupport::runUntil;
 
@@ -101,16 +96,6 @@ namespace BrowserTest
         const auto file = root.getChildFile (relativePath);
         ASSERT_TRUE (file.getParentDirectory().createDirectory()) << relativePath;
         ASSERT_TRUE (file.replaceWithText (text, false, false, nullptr)) << relativePath;
-    }
-
-    inline juce::StringArray relativePaths (const std::vector<juce::File>& files, const juce::File& root)
-    {
-        juce::StringArray paths;
-
-        for (const auto& file : files)
-            paths.add (file == juce::File() ? juce::String ("<none>") : file.getRelativePathFrom (root));
-
-        return paths;
     }
 
     /** A processor and a preset manager over a preset folder of the test's own, made afresh for
